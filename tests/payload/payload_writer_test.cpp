@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -154,4 +156,37 @@ TEST(PayloadWriter, TrailerFollowsTheBlock) {
     } catch (const std::string& message) {
         EXPECT_EQ(message, "appendPayload - the payload block is empty.");
     }
+}
+
+// The whole path the player takes: a copy of the player with its splash appended, read back
+// from the file by the record's own load.
+TEST(PayloadWriter, LoadReadsBackWhatWasAppended) {
+    const std::string fileName = testing::TempDir() + "settings_load_test.exe";
+    const ByteVector image = appendSplash(bytesOf("MZ player image"), sampleSplash());
+    {
+        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(image.data()),
+                   static_cast<std::streamsize>(image.size()));
+        ASSERT_TRUE(file.good());
+    }
+    const std::size_t entriesBefore = ContentRegistry::instance().entryCount();
+    SplashSettings settings;
+    settings.load(fileName);
+    std::remove(fileName.c_str());
+    ASSERT_NE(settings.payload.data, nullptr);
+    EXPECT_EQ(settings.payload.size, buildPayloadBlock(sampleSplash()).size());
+    EXPECT_EQ(ContentRegistry::instance().countOf(settings.payload.data), 1u);
+    EXPECT_EQ(ContentRegistry::instance().entryCount(), entriesBefore + 1);
+    EXPECT_EQ(settings.picture.data, settings.payload.data + 4);
+    EXPECT_EQ(ByteVector(settings.sound.data, settings.sound.data + settings.sound.size),
+              sampleSplash().sound);
+    EXPECT_EQ(settings.targetFile, "docs\\readme.txt");
+    EXPECT_EQ(settings.imageOption, 0x01020304u);
+    settings.release();
+    EXPECT_EQ(ContentRegistry::instance().entryCount(), entriesBefore);
+
+    SplashSettings missing;
+    EXPECT_THROW(missing.load(fileName), std::string);
+    EXPECT_EQ(missing.payload.data, nullptr);
+    EXPECT_EQ(ContentRegistry::instance().entryCount(), entriesBefore);
 }

@@ -115,6 +115,27 @@ std::vector<unsigned char> smallBlock() {
         .bytes;
 }
 
+// A complete block whose three fixed fields are given in full: a 100-character value fills its
+// field with no NUL.
+std::vector<unsigned char> blockWithFields(const std::string& versions,
+                                           const std::string& resolution,
+                                           const std::string& colour) {
+    return Bytes()
+        .number(0)
+        .number(0)
+        .text("")
+        .number(1)
+        .number(2)
+        .field(versions)
+        .field(resolution)
+        .field(colour)
+        .text("message")
+        .text("")
+        .raw(exampleSkippedBytes)
+        .number(3)
+        .bytes;
+}
+
 std::string decodeError(SplashSettings& settings, const DataContent& block) {
     try {
         settings.decode(block);
@@ -316,18 +337,11 @@ TEST(SplashSettings, FieldsThatRunPastTheBlockRaise) {
         {"sound size near 2^32", Bytes().number(1).raw(std::string("p")).number(0xFFFFFFF8).bytes},
         {"size cut short", Bytes().number(0).raw(std::string("\0\0", 2)).bytes},
         {"target name without NUL", Bytes().number(0).number(0).raw(std::string("run")).bytes},
-        {"version field without NUL inside",
-         Bytes().number(0).number(0).text("").number(1).number(2).field(full).field("").bytes},
-        {"resolution field without NUL inside", Bytes()
-                                                    .number(0)
-                                                    .number(0)
-                                                    .text("")
-                                                    .number(1)
-                                                    .number(2)
-                                                    .field("")
-                                                    .field(full)
-                                                    .text("800 x 600")
-                                                    .bytes},
+        // Complete blocks but for one fixed field that holds no NUL: its text must not run on
+        // into the next field.
+        {"version field without NUL inside", blockWithFields(full, "800 x 600", "8 bit")},
+        {"resolution field without NUL inside", blockWithFields("1", full, "8 bit")},
+        {"colour field without NUL inside", blockWithFields("1", "800 x 600", full)},
         {"message without NUL", Bytes()
                                     .number(0)
                                     .number(0)
@@ -340,6 +354,8 @@ TEST(SplashSettings, FieldsThatRunPastTheBlockRaise) {
                                     .raw(std::string("msg"))
                                     .bytes},
     };
+    SplashSettings control;
+    EXPECT_EQ(decodeError(control, ownedBlock(blockWithFields("1", "800 x 600", "8 bit"))), "");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SplashSettings settings;
