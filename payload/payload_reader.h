@@ -19,3 +19,12 @@ std::string systemErrorText(UINT code);
 
 // The value as unsigned decimal text ("%u").
 std::string uintToText(UINT value);
+
+class ReadOnlyFile;
+
+// The same read through a given file object, which the reader opens and closes itself.
+DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file);
+
+// The end-relative positioning takes a signed 32-bit distance: a block and trailer larger than
+// this cannot be reached and are refused.
+constexpr UINT largestDataWithTrailer = 0x7FFFFFFF;

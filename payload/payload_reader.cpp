@@ -1,0 +1,103 @@
+// Reads the payload block through the trailer at the end of a file: exactly two reads, the
+// trailer and then the whole block straight into its final buffer.
+#include "payload_reader.h"
+
+#include "file_access.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::string fileInBraces(const std::string& fileName) { return "{" + fileName + "}"; }
+
+std::string wideToText(std::uint64_t value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+UINT littleEndian32(const unsigned char* bytes) {
+    return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8 |
+           static_cast<UINT>(bytes[2]) << 16 | static_cast<UINT>(bytes[3]) << 24;
+}
+
+[[noreturn]] void raiseAfterClose(ReadOnlyFile& file, const std::string& message) {
+    file.close();
+    raiseText(message);
+}
+
+} // namespace
+
+std::string uintToText(UINT value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%u", value);
+    return buffer;
+}
+
+std::string systemErrorText(UINT code) {
+    return "GetLastError() = " + uintToText(code) + "\n" + systemMessageText(code);
+}
+
+DataContent loadPayloadFromFile(const std::string& fileName) {
+    ReadOnlyFile file;
+    return loadPayloadFromFile(fileName, file);
+}
+
+DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file) {
+    if (!file.open(fileName))
+        raiseText("Could not open for load the file " + fileInBraces(fileName) +
+                  ".\nSystem Error is : " + systemErrorText(lastSystemError()) + ".");
+
+    UINT fileSize = 0;
+    // A size query that fails outright is reported like a size of 0.
+    if (!file.querySize(fileSize) || fileSize == 0) {
+        file.close();
+        raiseText("Could not get the size of file " + fileInBraces(fileName) +
+                  ".\nSystem Error is : " + systemErrorText(lastSystemError()) + ".");
+    }
+    if (fileSize < trailerSize)
+        raiseAfterClose(file, "The file size is less thean the size of trailer section. File name is " +
+                                  fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
+                                  ". Size of trailer is " + uintToText(trailerSize) + ".");
+
+    unsigned char trailer[trailerSize] = {};
+    if (!file.seekBeforeEnd(trailerSize) || !file.read(trailer, trailerSize))
+        raiseAfterClose(file, "Could not read the trailer section. File name is " +
+                                  fileInBraces(fileName) + ".");
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
+        raiseAfterClose(file,
+                        "The trailer section is invalid. File name is " + fileInBraces(fileName) + ".");
+
+    const UINT payloadSize = littleEndian32(trailer + sizeof trailerMarker);
+    // Summed in 64 bits: a declared size near 4 GiB must not wrap and pass the check.
+    const std::uint64_t dataWithTrailer = std::uint64_t{payloadSize} + trailerSize;
+    if (fileSize < dataWithTrailer)
+        raiseAfterClose(file, "The file size is less thean the size data with trailer. File name is " +
+                                  fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
+                                  ". Size of data with trailer is " + wideToText(dataWithTrailer) +
+                                  ".");
+    if (dataWithTrailer > largestDataWithTrailer)
+        raiseAfterClose(file, "The size data with trailer is too large. File name is " +
+                                  fileInBraces(fileName) + ". Size of data with trailer is " +
+                                  wideToText(dataWithTrailer) + ". The largest size supported is " +
+                                  uintToText(largestDataWithTrailer) + ".");
+
+    if (!file.seekBeforeEnd(static_cast<UINT>(dataWithTrailer)))
+        raiseAfterClose(file, "Could not read the file " + fileInBraces(fileName) + ".");
+
+    DataContent block;
+    try {
+        block = DataContent(payloadSize);
+    } catch (...) {
+        file.close();
+        throw;
+    }
+    if (!file.read(block(0), payloadSize)) {
+        block.dispose();
+        raiseAfterClose(file, "Could not read the file " + fileInBraces(fileName) + ".");
+    }
+    file.close();
+    return block;
+}
