@@ -72,7 +72,7 @@ class Canvas {
         return static_cast<std::uint32_t*>(bits)[y * width + x] & 0xFFFFFF;
     }
 
-    static const std::uint32_t sentinel = 0x123456;
+    static constexpr std::uint32_t sentinel = 0x123456;
     HDC dc = nullptr;
 
   private:
