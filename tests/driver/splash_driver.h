@@ -1,0 +1,101 @@
+// Drives player copies from a test under Wine: writes a copy with a given payload into a fresh
+// folder, starts it, finds its windows and message boxes, sends input, captures the screen and
+// waits for the exit code.
+#pragma once
+
+#include "payload_writer.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// A Windows path for a file of the build tree (Unix paths become paths on drive Z:).
+std::string windowsPath(const std::string& path);
+
+// The bytes of the player executable that the build made.
+const ByteVector& playerImage();
+
+// The default splash of the tests: a valid small picture, no sound, no target, long display.
+SplashDescription basicSplash();
+
+// A 24-bit bottom-up BMP of the given size filled by a simple pattern of its own.
+ByteVector patternBitmap(int width, int height);
+
+struct BoxFacts {
+    HWND window = nullptr;
+    std::string caption;
+    std::string body;
+};
+
+struct WindowFacts {
+    HWND window = nullptr;
+    std::string className;
+    std::string title;
+    RECT rect{};
+    LONG_PTR style = 0;
+    LONG_PTR exStyle = 0;
+    bool visible = false;
+};
+
+// One folder of its own with one player copy in it, and the process started from it.
+class SplashRun {
+  public:
+    explicit SplashRun(const std::string& programName = "splash.exe");
+    ~SplashRun();
+    SplashRun(const SplashRun&) = delete;
+    SplashRun& operator=(const SplashRun&) = delete;
+
+    const std::string& folder() const { return folderPath; }
+    std::string programPath() const { return folderPath + "\\" + program; }
+
+    // Writes the player copy: the player followed by `splash` as its payload.
+    void writeSplash(const SplashDescription& splash);
+    // Writes the player copy followed by raw bytes (for malformed files), or any file.
+    void writeProgram(const ByteVector& bytes);
+    void writeFile(const std::string& relativeName, const ByteVector& bytes);
+
+    // Starts the copy, with `commandLine` as its command line (empty: the copy's quoted full
+    // path). `directory` empty: the
+    // copy's folder. Extra environment entries ("NAME=value") are added to this process's own.
+    bool start(const std::string& commandLine = "", const std::string& directory = "",
+               const std::vector<std::string>& environment = {});
+
+    DWORD processId() const { return process.dwProcessId; }
+    bool running() const;
+    // Exit code after waiting at most `milliseconds`; STILL_ACTIVE when it did not end.
+    DWORD waitForExit(DWORD milliseconds);
+    // Milliseconds since start.
+    double elapsed() const;
+
+    // First top-level window of the process with this class, waiting at most `milliseconds`.
+    HWND waitForWindow(const char* className, DWORD milliseconds, bool mustBeVisible = true);
+    // A message box of the process, waiting at most `milliseconds`.
+    bool waitForMessageBox(BoxFacts& box, DWORD milliseconds);
+    // Whether the process shows any message box now.
+    bool hasMessageBox() const;
+    // Presses OK on a box, as a click on the button would.
+    static void pressOk(const BoxFacts& box);
+
+  private:
+    std::string folderPath;
+    std::string program;
+    PROCESS_INFORMATION process{};
+    LARGE_INTEGER startedAt{};
+};
+
+WindowFacts factsOf(HWND window);
+
+// Screen pixels of a rectangle as 0x00RRGGBB values, row by row from the top.
+std::vector<UINT> captureScreen(const RECT& rect);
+
+// Real input through the system's input queue.
+void sendKey(WORD virtualKey, bool withAlt = false);
+void clickAt(int x, int y, bool rightButton = false);
+
+// Runs this thread's messages for a while (keeps the test's own windows responsive).
+void pumpFor(DWORD milliseconds);
+
+} // namespace driver
