@@ -1,0 +1,197 @@
+// The build: read and check every input first, then write the outputs.
+#include "build_command.h"
+
+#include "file_output.h"
+#include "payload_reader.h"
+#include "picture_intake.h"
+#include "sound_check.h"
+#include "tool_error.h"
+#include "window_layout.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string ms(UINT value) {
+    return std::to_string(value) + " ms";
+}
+
+bool hasNonAscii(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The versions of the list as Windows calls them: "95, 98 and Me".
+std::string versionListInWords(const std::string& versionList) {
+    static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
+    std::vector<std::string> words;
+    for (char c : versionList)
+        if (c >= '1' && c <= '6')
+            words.push_back(names[c - '0']);
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == words.size() ? " and " : ", ";
+        text += words[i];
+    }
+    return text;
+}
+
+// Where the target lies beside the output; the player joins it with a backslash.
+fs::path targetBeside(const std::string& output, const std::string& target) {
+    std::string relative = target;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    fs::path folder = fs::path(output).parent_path();
+    return folder / fs::path(relative);
+}
+
+PlayerImage choosePlayer(const BuildOptions& options, const PlayerImage& embedded,
+                         ByteVector& storage) {
+    if (!options.player.empty()) {
+        storage = readInputFile(options.player, "player");
+        checkPlayerImage(storage, options.player);
+        return PlayerImage{storage.data(), storage.size()};
+    }
+    if (embedded.size == 0)
+        throw UsageError("this splashpack was built without a player; name one with --player FILE");
+    return embedded;
+}
+
+void checkNotAnInput(const std::string& output, const BuildOptions& options) {
+    for (const std::string* input : {&options.picture, &options.sound, &options.player})
+        if (!input->empty() && sameFile(output, *input))
+            throw InputError(inQuotes(output) +
+                             " is an input of this build; inputs are never written");
+}
+
+} // namespace
+
+std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targetFound) {
+    std::vector<std::string> warnings;
+    warnings.push_back("only Windows " + versionListInWords(options.versionList) +
+                       " meet --versions: every later Windows (Vista and newer, also XP x64 and "
+                       "Server 2003) refuses the splash with the requirements message");
+
+    UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
+    if (settled != options.displayTime)
+        warnings.push_back("the display time of " + ms(options.displayTime) +
+                           " ends less than 50 ms after the launch delay of " +
+                           ms(options.launchDelay) + "; the player raises it to " + ms(settled));
+    else if (options.displayTime < options.launchDelay)
+        warnings.push_back("the display time of " + ms(options.displayTime) +
+                           " is shorter than the launch delay of " + ms(options.launchDelay) +
+                           ": the window hides after " + ms(options.displayTime) +
+                           " and the target opens only after " + ms(options.launchDelay));
+
+    if (options.target.empty())
+        warnings.push_back("no --target: when the launch delay ends the player reports "
+                           "\"The application to load is unknown.\"");
+    else if (!targetFound)
+        warnings.push_back("the target " + inQuotes(options.target) + " is not beside " +
+                           inQuotes(options.output) + " (looked for " +
+                           inQuotes(targetBeside(options.output, options.target).string()) +
+                           "); the player reports \"Cannot Run File\" unless it is there when "
+                           "the splash runs");
+    if (hasNonAscii(options.target) || hasNonAscii(options.message))
+        warnings.push_back("the target or the message holds characters outside ASCII; the "
+                           "player reads their bytes in the Windows code page of the machine");
+    return warnings;
+}
+
+std::string autorunText(const std::string& programName, const std::string& label) {
+    std::string text = "[autorun]\r\nopen=" + programName + "\r\nicon=" + programName + "\r\n";
+    if (!label.empty())
+        text += "label=" + label + "\r\n";
+    return text;
+}
+
+void checkPlayerImage(const ByteVector& player, const std::string& name) {
+    if (player.size() < 64 || player[0] != 'M' || player[1] != 'Z')
+        throw InputError("player " + inQuotes(name) + " is not a Windows program");
+    if (player.size() >= trailerSize &&
+        std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0)
+        throw InputError("player " + inQuotes(name) +
+                         " already carries a splash; give the bare player");
+}
+
+BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) {
+    BuildOutcome outcome;
+    std::string autorunPath;
+    if (options.autorun) {
+        std::string programName = fs::path(options.output).filename().string();
+        if (programName.find(' ') != std::string::npos)
+            throw InputError("autorun.inf cannot open " + inQuotes(programName) +
+                             ": its open= line is a command line, so the name must hold no spaces");
+        autorunPath = (fs::path(options.output).parent_path() / "autorun.inf").string();
+    }
+    checkNotAnInput(options.output, options);
+    checkOutputFree(options.output, options.force);
+    if (!autorunPath.empty()) {
+        checkNotAnInput(autorunPath, options);
+        checkOutputFree(autorunPath, options.force);
+    }
+
+    ByteVector playerStorage;
+    PlayerImage player = choosePlayer(options, embedded, playerStorage);
+
+    PictureLimits limits;
+    limits.maxWidth = options.maxWidth;
+    limits.maxHeight = options.maxHeight;
+    limits.maxBytes = options.maxPictureBytes;
+    limits.background = options.background;
+    PreparedPicture picture =
+        preparePicture(readInputFile(options.picture, "picture"), options.picture, limits);
+    outcome.notes = picture.notes;
+
+    SplashDescription splash;
+    splash.picture = std::move(picture.bitmap);
+    if (!options.sound.empty()) {
+        splash.sound = readInputFile(options.sound, "sound");
+        SoundFacts facts = checkSound(splash.sound, options.sound);
+        if (!facts.hasData)
+            outcome.warnings.push_back("sound " + inQuotes(options.sound) +
+                                       " has no data chunk, so nothing plays");
+    }
+    splash.targetFile = options.target;
+    splash.displayTime = options.displayTime;
+    splash.launchDelay = options.launchDelay;
+    splash.versionList = options.versionList;
+    splash.resolution = options.resolution;
+    splash.colourDepth = options.colourDepth;
+    splash.requirementsMessage = options.message;
+    splash.imageOption = options.imageOption;
+
+    ByteVector image;
+    try {
+        ByteVector playerBytes(player.data, player.data + player.size);
+        image = appendSplash(playerBytes, splash);
+    } catch (const std::string& message) {
+        throw InputError("the splash cannot be built: " + message);
+    }
+
+    std::error_code error;
+    bool targetFound =
+        !options.target.empty() && fs::exists(targetBeside(options.output, options.target), error);
+    std::vector<std::string> warnings = settingsWarnings(options, targetFound);
+    outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
+
+    writeFileAtomically(options.output, image, options.force);
+    outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
+                              std::to_string(image.size()) + " bytes)");
+    if (!autorunPath.empty()) {
+        std::string text =
+            autorunText(fs::path(options.output).filename().string(), options.autorunLabel);
+        writeFileAtomically(autorunPath, ByteVector(text.begin(), text.end()), options.force);
+        outcome.written.push_back("wrote " + inQuotes(autorunPath));
+    }
+    return outcome;
+}

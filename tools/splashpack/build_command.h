@@ -1,0 +1,31 @@
+// `splashpack build`: the picture, the sound and the settings into a copy of the player, with
+// the warnings an author needs where the player will behave unexpectedly.
+#pragma once
+
+#include "command_line.h"
+#include "embedded_player.h"
+#include "payload_writer.h"
+
+#include <string>
+#include <vector>
+
+struct BuildOutcome {
+    std::vector<std::string> notes;    // what was done to the inputs
+    std::vector<std::string> warnings; // where the player will surprise the author
+    std::vector<std::string> written;  // one line for each file written
+};
+
+// Warnings about the settings alone; `targetFound` tells whether the target lies beside the
+// output.
+std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targetFound);
+
+// The autorun.inf that opens `programName` from the disc's root, CR LF line ends.
+std::string autorunText(const std::string& programName, const std::string& label);
+
+// Raises InputError when the bytes are not a bare player: no Windows program, or one that
+// already carries a splash.
+void checkPlayerImage(const ByteVector& player, const std::string& name);
+
+// Builds and writes the splash (and autorun.inf when asked). Raises UsageError when no player
+// is known, InputError for unusable inputs and unwritable outputs; nothing is written then.
+BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded);

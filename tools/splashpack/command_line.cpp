@@ -1,0 +1,555 @@
+// The command line of splashpack: one table of options per command, and the value syntaxes.
+#include "command_line.h"
+
+#include "screen_values.h"
+#include "tool_error.h"
+
+#include <cctype>
+#include <functional>
+#include <set>
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string trimSpaces(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return "";
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// A decimal number of digits only, at most `largest`.
+std::uint64_t parseDecimal(const std::string& text, std::uint64_t largest, const char* what) {
+    if (text.empty())
+        throw UsageError(std::string("a ") + what + " is missing");
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            throw UsageError(inQuotes(text) + " is not a " + what);
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        if (value > largest)
+            throw UsageError(inQuotes(text) + " is larger than " + std::to_string(largest));
+    }
+    return value;
+}
+
+// Decimal, or hexadecimal after 0x.
+UINT parseOption32(const std::string& text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        std::uint64_t value = 0;
+        for (std::size_t i = 2; i < text.size(); ++i) {
+            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+            if (!std::isxdigit(static_cast<unsigned char>(c)))
+                throw UsageError(inQuotes(text) + " is not a number");
+            value = value * 16 + static_cast<std::uint64_t>(isDigit(c) ? c - '0' : c - 'a' + 10);
+            if (value > 0xFFFFFFFFu)
+                throw UsageError(inQuotes(text) + " is larger than 4294967295");
+        }
+        return static_cast<UINT>(value);
+    }
+    return static_cast<UINT>(parseDecimal(text, 0xFFFFFFFFu, "number"));
+}
+
+struct VersionWord {
+    const char* name;
+    int code;
+};
+
+constexpr VersionWord versionWords[] = {
+    {"95", 1}, {"98", 2}, {"me", 3}, {"nt4", 4}, {"nt", 4}, {"2000", 5}, {"xp", 6},
+};
+
+// One option of one command: its names, whether a value follows, and what it sets.
+struct OptionRule {
+    const char* longName;
+    char shortName;
+    bool takesValue;
+    std::function<void(CommandLine&, const std::string&)> apply;
+};
+
+using Rules = std::vector<OptionRule>;
+
+const Rules& buildRules() {
+    static const Rules rules = {
+        {"picture", 'p', true, [](CommandLine& c, const std::string& v) { c.build.picture = v; }},
+        {"output", 'o', true, [](CommandLine& c, const std::string& v) { c.build.output = v; }},
+        {"sound", 's', true, [](CommandLine& c, const std::string& v) { c.build.sound = v; }},
+        {"target", 't', true, [](CommandLine& c, const std::string& v) { c.build.target = v; }},
+        {"display-time", 'd', true,
+         [](CommandLine& c, const std::string& v) { c.build.displayTime = parseDuration(v); }},
+        {"launch-delay", 'l', true,
+         [](CommandLine& c, const std::string& v) { c.build.launchDelay = parseDuration(v); }},
+        {"versions", 'w', true,
+         [](CommandLine& c, const std::string& v) { c.build.versionList = parseVersionNames(v); }},
+        {"min-resolution", 'r', true,
+         [](CommandLine& c, const std::string& v) {
+             c.build.resolution = parseMinimumResolution(v);
+         }},
+        {"min-colour-depth", 'c', true,
+         [](CommandLine& c, const std::string& v) {
+             c.build.colourDepth = parseMinimumColourDepth(v);
+         }},
+        {"min-color-depth", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             c.build.colourDepth = parseMinimumColourDepth(v);
+         }},
+        {"message", 'm', true, [](CommandLine& c, const std::string& v) { c.build.message = v; }},
+        {"image-option", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.imageOption = parseOption32(v); }},
+        {"background", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.background = parseColour(v); }},
+        {"max-picture", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             parseDimensions(v, c.build.maxWidth, c.build.maxHeight);
+         }},
+        {"max-picture-bytes", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.maxPictureBytes = parseByteSize(v); }},
+        {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
+        {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
+        {"autorun-label", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.autorunLabel = v; }},
+        {"force", 'f', false, [](CommandLine& c, const std::string&) { c.build.force = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.build.quiet = true; }},
+    };
+    return rules;
+}
+
+const Rules& inspectRules() {
+    static const Rules rules = {
+        {"json", 'j', false, [](CommandLine& c, const std::string&) { c.inspect.json = true; }},
+    };
+    return rules;
+}
+
+const Rules& extractRules() {
+    static const Rules rules = {
+        {"directory", 'C', true,
+         [](CommandLine& c, const std::string& v) { c.extract.directory = v; }},
+        {"picture", 'p', true, [](CommandLine& c, const std::string& v) { c.extract.picture = v; }},
+        {"sound", 's', true, [](CommandLine& c, const std::string& v) { c.extract.sound = v; }},
+        {"force", 'f', false, [](CommandLine& c, const std::string&) { c.extract.force = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.extract.quiet = true; }},
+    };
+    return rules;
+}
+
+const char* commandName(CommandKind kind) {
+    switch (kind) {
+    case CommandKind::build:
+        return "build";
+    case CommandKind::inspect:
+        return "inspect";
+    case CommandKind::extract:
+        return "extract";
+    default:
+        return "";
+    }
+}
+
+const OptionRule* findRule(const Rules& rules, const std::string& longName, char shortName) {
+    for (const OptionRule& rule : rules)
+        if ((!longName.empty() && longName == rule.longName) ||
+            (shortName != 0 && shortName == rule.shortName))
+            return &rule;
+    return nullptr;
+}
+
+// Reads the options and operands that follow the command's name.
+void parseCommandArguments(CommandLine& line, const Rules& rules,
+                           const std::vector<std::string>& arguments,
+                           std::vector<std::string>& operands) {
+    std::set<std::string> seen;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            line.helpTopic = line.kind;
+            line.kind = CommandKind::help;
+            return;
+        }
+        std::string written = argument;
+        std::string value;
+        bool valueAttached = false;
+        const OptionRule* rule = nullptr;
+        if (argument[1] == '-') {
+            std::string name = argument.substr(2);
+            std::size_t equals = name.find('=');
+            if (equals != std::string::npos) {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+                valueAttached = true;
+            }
+            written = "--" + name;
+            rule = findRule(rules, name, 0);
+        } else {
+            if (argument.size() > 2) {
+                value = argument.substr(2);
+                valueAttached = true;
+            }
+            written = argument.substr(0, 2);
+            rule = findRule(rules, "", argument[1]);
+        }
+        if (rule == nullptr)
+            throw UsageError(std::string("unknown option ") + written + " for " +
+                             commandName(line.kind));
+        std::string canonical = std::string("--") + rule->longName;
+        if (rule->takesValue && !valueAttached) {
+            if (i + 1 >= arguments.size())
+                throw UsageError(canonical + " needs a value");
+            value = arguments[++i];
+        } else if (!rule->takesValue && valueAttached) {
+            throw UsageError(canonical + " takes no value");
+        }
+        if (!seen.insert(rule->longName).second)
+            throw UsageError(canonical + " is given more than once");
+        try {
+            rule->apply(line, value);
+        } catch (const UsageError& error) {
+            throw UsageError(canonical + ": " + error.what());
+        }
+    }
+}
+
+const char* const overviewHelp =
+    "Usage: splashpack COMMAND [OPTIONS]\n"
+    "\n"
+    "Writes, inspects and unpacks splash executables: a copy of the player that shows a\n"
+    "picture, plays a sound and opens a file beside it.\n"
+    "\n"
+    "Commands:\n"
+    "  build     write a new splash executable from a picture, a sound and settings\n"
+    "  inspect   print the settings of a splash executable\n"
+    "  extract   write the picture and sound of a splash executable out as files\n"
+    "  help      this text, or with a command's name that command's options\n"
+    "\n"
+    "Run 'splashpack COMMAND --help' for the options of a command. Exit codes: 0 success,\n"
+    "1 bad input (a picture, sound or file that cannot be used), 2 usage.\n";
+
+const char* const buildHelp =
+    "Usage: splashpack build --picture FILE --output FILE [OPTIONS]\n"
+    "\n"
+    "Writes a new splash executable. Options (defaults in brackets):\n"
+    "  -p, --picture FILE          picture to show: BMP, PNG, JPEG or GIF. A BMP the player\n"
+    "                              reads goes in as it is; any other picture is converted to\n"
+    "                              a 24-bit BMP\n"
+    "  -o, --output FILE           splash executable to write\n"
+    "  -s, --sound FILE            WAV sound played while the picture shows [none]\n"
+    "  -t, --target NAME           file to open, relative to the splash's own folder\n"
+    "                              (e.g. setup\\install.exe) [none]\n"
+    "  -d, --display-time TIME     how long the picture stays up [3s]\n"
+    "  -l, --launch-delay TIME     from showing the picture to opening the target [1s]\n"
+    "                              TIME is a number with ms or s: 1500ms, 2.5s, 0\n"
+    "  -w, --versions LIST         Windows versions the splash runs on: any of 95, 98, me,\n"
+    "                              nt4 (or nt), 2000, xp separated by commas, or all [all]\n"
+    "  -r, --min-resolution WxH    smallest screen, e.g. 800x600 [none]\n"
+    "  -c, --min-colour-depth BITS smallest colour depth in bits, e.g. 16 [none]\n"
+    "                              (also --min-color-depth)\n"
+    "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
+    "      --image-option N        number handed to the picture; BMP pictures ignore it [0]\n"
+    "      --background COLOUR     colour under transparent pixels when a picture is\n"
+    "                              converted, #rrggbb [#ffffff]\n"
+    "      --max-picture WxH       refuse pictures wider or higher than this [32767x32767]\n"
+    "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
+    "                              count 1024 and 1048576 bytes [64M]\n"
+    "      --player FILE           player executable to copy [the one built into the tool]\n"
+    "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
+    "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
+    "  -f, --force                 replace output files that exist\n"
+    "  -q, --quiet                 print no notes and warnings\n"
+    "\n"
+    "The output is written to a temporary file and renamed into place; the inputs are never\n"
+    "changed.\n";
+
+const char* const inspectHelp =
+    "Usage: splashpack inspect FILE [--json]\n"
+    "\n"
+    "Reads the splash executable FILE as the player does and prints its settings: picture\n"
+    "and sound, target, times, requirements and message, and whether the player shows the\n"
+    "picture.\n"
+    "  -j, --json   print one JSON object instead of text\n";
+
+const char* const extractHelp =
+    "Usage: splashpack extract FILE [OPTIONS]\n"
+    "\n"
+    "Writes the picture and the sound of the splash executable FILE out as files, named\n"
+    "after FILE with .bmp and .wav.\n"
+    "  -C, --directory DIR   folder to write them to [.]\n"
+    "  -p, --picture FILE    name of the picture file instead\n"
+    "  -s, --sound FILE      name of the sound file instead\n"
+    "  -f, --force           replace files that exist\n"
+    "  -q, --quiet           print nothing on success\n";
+
+} // namespace
+
+std::string helpText(CommandKind topic) {
+    switch (topic) {
+    case CommandKind::build:
+        return buildHelp;
+    case CommandKind::inspect:
+        return inspectHelp;
+    case CommandKind::extract:
+        return extractHelp;
+    default:
+        return overviewHelp;
+    }
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (arguments.empty())
+        throw UsageError("no command given");
+    const std::string& command = arguments[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        line.kind = CommandKind::help;
+        if (command == "help" && arguments.size() > 1) {
+            const std::string& topic = arguments[1];
+            if (topic == "build")
+                line.helpTopic = CommandKind::build;
+            else if (topic == "inspect")
+                line.helpTopic = CommandKind::inspect;
+            else if (topic == "extract")
+                line.helpTopic = CommandKind::extract;
+            else
+                throw UsageError("no help for " + inQuotes(topic));
+        }
+        return line;
+    }
+    if (command == "--version") {
+        line.kind = CommandKind::version;
+        return line;
+    }
+
+    const Rules* rules = nullptr;
+    if (command == "build") {
+        line.kind = CommandKind::build;
+        rules = &buildRules();
+    } else if (command == "inspect") {
+        line.kind = CommandKind::inspect;
+        rules = &inspectRules();
+    } else if (command == "extract") {
+        line.kind = CommandKind::extract;
+        rules = &extractRules();
+    } else {
+        throw UsageError("unknown command " + inQuotes(command));
+    }
+
+    std::vector<std::string> operands;
+    parseCommandArguments(line, *rules, arguments, operands);
+    if (line.kind == CommandKind::help)
+        return line;
+
+    if (line.kind == CommandKind::build) {
+        if (!operands.empty())
+            throw UsageError("build takes no operands; " + inQuotes(operands[0]) +
+                             " is not an option");
+        if (line.build.picture.empty())
+            throw UsageError("build needs --picture FILE");
+        if (line.build.output.empty())
+            throw UsageError("build needs --output FILE");
+        const std::string& target = line.build.target;
+        if (!target.empty() &&
+            (target[0] == '\\' || target[0] == '/' || (target.size() > 1 && target[1] == ':')))
+            throw UsageError("--target: " + inQuotes(target) +
+                             " is not relative; the player joins the target to its own folder");
+        if (!line.build.autorunLabel.empty() && !line.build.autorun)
+            throw UsageError("--autorun-label needs --autorun");
+        return line;
+    }
+    if (operands.size() != 1)
+        throw UsageError(
+            std::string(commandName(line.kind)) +
+            (operands.empty() ? " needs the FILE to read" : " reads one FILE; more were given"));
+    if (line.kind == CommandKind::inspect)
+        line.inspect.file = operands[0];
+    else
+        line.extract.file = operands[0];
+    return line;
+}
+
+UINT parseDuration(const std::string& written) {
+    std::string text = lowerCase(trimSpaces(written));
+    std::size_t digitsEnd = 0;
+    while (digitsEnd < text.size() && (isDigit(text[digitsEnd]) || text[digitsEnd] == '.'))
+        ++digitsEnd;
+    std::string number = text.substr(0, digitsEnd);
+    std::string unit = trimSpaces(text.substr(digitsEnd));
+    std::size_t point = number.find('.');
+    std::string whole = number.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : number.substr(point + 1);
+    if (whole.empty() || fraction.find('.') != std::string::npos ||
+        (point != std::string::npos && fraction.empty()))
+        throw UsageError(inQuotes(written) + " is not a duration; write e.g. 3s or 1500ms");
+
+    std::uint64_t millisecondsPerUnit = 0;
+    if (unit == "ms")
+        millisecondsPerUnit = 1;
+    else if (unit == "s")
+        millisecondsPerUnit = 1000;
+    else if (unit.empty()) {
+        if (whole.find_first_not_of('0') == std::string::npos && fraction.empty())
+            return 0;
+        throw UsageError(inQuotes(written) + " has no unit; write " + number + "s or " + number +
+                         "ms");
+    } else
+        throw UsageError(inQuotes(written) + " has the unknown unit " + inQuotes(unit) +
+                         "; use ms or s");
+
+    const std::uint64_t largest = 0xFFFFFFFFu;
+    const char* const tooLong = " is longer than 4294967295 ms (49.7 days)";
+    if (whole.size() > 12)
+        throw UsageError(inQuotes(written) + tooLong);
+    std::uint64_t value = parseDecimal(whole, 999999999999ull, "number") * millisecondsPerUnit;
+    // Digits after the point that still name whole milliseconds.
+    std::uint64_t scale = millisecondsPerUnit;
+    for (char digit : fraction) {
+        if (scale >= 10) {
+            scale /= 10;
+            value += static_cast<std::uint64_t>(digit - '0') * scale;
+        } else if (digit != '0') {
+            throw UsageError(inQuotes(written) + " is not a whole number of milliseconds");
+        }
+    }
+    if (value > largest)
+        throw UsageError(inQuotes(written) + tooLong);
+    return static_cast<UINT>(value);
+}
+
+std::string parseVersionNames(const std::string& text) {
+    std::set<int> codes;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos)
+            comma = text.size();
+        std::string word = lowerCase(trimSpaces(text.substr(start, comma - start)));
+        start = comma + 1;
+        if (word.empty())
+            continue;
+        if (word == "all") {
+            for (int code = 1; code <= 6; ++code)
+                codes.insert(code);
+            continue;
+        }
+        bool known = false;
+        for (const VersionWord& entry : versionWords)
+            if (word == entry.name) {
+                codes.insert(entry.code);
+                known = true;
+            }
+        if (!known)
+            throw UsageError(inQuotes(word) +
+                             " is not a Windows version; use 95, 98, me, nt4, 2000, xp or all");
+    }
+    if (codes.empty())
+        throw UsageError("no Windows version named; a splash that allows none never runs");
+    std::string list;
+    for (int code : codes) {
+        if (!list.empty())
+            list += ' ';
+        list += std::to_string(code);
+    }
+    return list;
+}
+
+void parseDimensions(const std::string& written, UINT& width, UINT& height) {
+    std::string text = lowerCase(written);
+    std::size_t cross = text.find('x');
+    if (cross == std::string::npos)
+        throw UsageError(inQuotes(written) + " is not WIDTHxHEIGHT, e.g. 800x600");
+    std::string left = trimSpaces(text.substr(0, cross));
+    std::string right = trimSpaces(text.substr(cross + 1));
+    UINT w = 0;
+    UINT h = 0;
+    try {
+        w = static_cast<UINT>(parseDecimal(left, 65535, "number"));
+        h = static_cast<UINT>(parseDecimal(right, 65535, "number"));
+    } catch (const UsageError&) {
+        throw UsageError(inQuotes(written) + " is not WIDTHxHEIGHT with numbers from 1 to 65535");
+    }
+    if (w == 0 || h == 0)
+        throw UsageError(inQuotes(written) + " has a side of 0 pixels");
+    width = w;
+    height = h;
+}
+
+std::string parseMinimumResolution(const std::string& text) {
+    ScreenResolution resolution;
+    parseDimensions(text, resolution.width, resolution.height);
+    return formatResolution(resolution);
+}
+
+std::string parseMinimumColourDepth(const std::string& written) {
+    std::string text = lowerCase(trimSpaces(written));
+    if (text.size() > 3 && text.compare(text.size() - 3, 3, "bit") == 0)
+        text = trimSpaces(text.substr(0, text.size() - 3));
+    std::uint64_t bits = 0;
+    try {
+        bits = parseDecimal(text, 32, "number");
+    } catch (const UsageError&) {
+        throw UsageError(inQuotes(written) + " is not a colour depth from 1 to 32 bits");
+    }
+    if (bits == 0)
+        throw UsageError(inQuotes(written) + " is not a colour depth from 1 to 32 bits");
+    return formatColourDepth(static_cast<std::int32_t>(bits));
+}
+
+std::uint64_t parseByteSize(const std::string& written) {
+    std::string text = trimSpaces(written);
+    std::uint64_t factor = 1;
+    if (!text.empty()) {
+        char suffix = static_cast<char>(std::tolower(static_cast<unsigned char>(text.back())));
+        if (suffix == 'k' || suffix == 'm' || suffix == 'g') {
+            factor = suffix == 'k' ? 1024 : suffix == 'm' ? 1024 * 1024 : 1024 * 1024 * 1024;
+            text.pop_back();
+        }
+    }
+    std::uint64_t value = 0;
+    try {
+        value = parseDecimal(text, 0xFFFFFFFFu, "number");
+    } catch (const UsageError&) {
+        throw UsageError(inQuotes(written) + " is not a size such as 500000, 500k or 64M");
+    }
+    return value * factor;
+}
+
+Rgb parseColour(const std::string& written) {
+    std::string text = trimSpaces(written);
+    if (!text.empty() && text[0] == '#')
+        text.erase(0, 1);
+    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw UsageError(inQuotes(written) + " is not a colour #rrggbb");
+    auto channel = [&](std::size_t at) {
+        return static_cast<unsigned char>(std::stoul(text.substr(at, 2), nullptr, 16));
+    };
+    return Rgb{channel(0), channel(2), channel(4)};
+}
+
+const char* toolVersionName(const OsVersion& version) {
+    static const char* const names[] = {"95", "98", "me", "nt4", "2000", "xp"};
+    for (int code = 1; code <= 6; ++code)
+        if (osVersionForCode(code) == version)
+            return names[code - 1];
+    return "unknown";
+}

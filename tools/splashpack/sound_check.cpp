@@ -1,0 +1,111 @@
+// Walks the RIFF chunks of a WAV file: the format chunk must be there and whole.
+#include "sound_check.h"
+
+#include "tool_error.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+UINT read16(const unsigned char* bytes) {
+    return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8;
+}
+
+UINT read32(const unsigned char* bytes) {
+    return read16(bytes) | read16(bytes + 2) << 16;
+}
+
+// The smallest format record: tag, channels, rate, byte rate, block alignment.
+constexpr UINT smallestFormatChunk = 14;
+
+} // namespace
+
+SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
+    SoundFacts facts;
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
+        facts.problem = "is not a WAV file (no RIFF/WAVE header)";
+        return facts;
+    }
+    // The system reads as far as the RIFF size says, so all of it must be there.
+    std::uint64_t riffEnd = std::uint64_t(read32(bytes + 4)) + 8;
+    if (riffEnd > size) {
+        facts.problem = "is cut short: its RIFF header counts " + std::to_string(riffEnd) +
+                        " bytes and the file has " + std::to_string(size);
+        return facts;
+    }
+    bool hasFormat = false;
+    std::uint64_t at = 12;
+    while (at + 8 <= riffEnd) {
+        const unsigned char* chunk = bytes + at;
+        std::uint64_t length = read32(chunk + 4);
+        if (at + 8 + length > riffEnd) {
+            facts.problem = "is damaged: its \"" +
+                            std::string(reinterpret_cast<const char*>(chunk), 4) +
+                            "\" chunk runs past the end of the RIFF data";
+            return facts;
+        }
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && !hasFormat) {
+            if (length < smallestFormatChunk) {
+                facts.problem = "has a format chunk of " + std::to_string(length) +
+                                " bytes, too short to describe the sound";
+                return facts;
+            }
+            hasFormat = true;
+            facts.formatTag = read16(chunk + 8);
+            facts.channels = read16(chunk + 10);
+            facts.samplesPerSecond = read32(chunk + 12);
+            facts.bitsPerSample = length >= 16 ? read16(chunk + 22) : 0;
+        } else if (std::memcmp(chunk, "data", 4) == 0 && !facts.hasData) {
+            facts.hasData = true;
+            facts.dataBytes = static_cast<UINT>(length);
+        }
+        // Chunks are padded to an even length.
+        at += 8 + length + (length & 1);
+    }
+    if (!hasFormat)
+        facts.problem = "has no format chunk (\"fmt \"), so no system can play it";
+    return facts;
+}
+
+SoundFacts checkSound(const ByteVector& file, const std::string& name) {
+    SoundFacts facts = examineSound(file.data(), file.size());
+    if (!facts.problem.empty())
+        throw InputError("sound \"" + name + "\" " + facts.problem);
+    return facts;
+}
+
+std::string describeSound(const SoundFacts& facts) {
+    std::string text;
+    switch (facts.formatTag) {
+    case 1:
+        text = "PCM";
+        break;
+    case 2:
+        text = "MS ADPCM";
+        break;
+    case 3:
+        text = "IEEE float";
+        break;
+    case 6:
+        text = "A-law";
+        break;
+    case 7:
+        text = "mu-law";
+        break;
+    case 0x11:
+        text = "IMA ADPCM";
+        break;
+    case 0x55:
+        text = "MP3";
+        break;
+    default:
+        text = "format " + std::to_string(facts.formatTag);
+    }
+    text +=
+        ", " + std::to_string(facts.channels) + (facts.channels == 1 ? " channel" : " channels");
+    text += ", " + std::to_string(facts.samplesPerSecond) + " Hz";
+    if (facts.bitsPerSample != 0)
+        text += ", " + std::to_string(facts.bitsPerSample) + " bit";
+    return text;
+}

@@ -1,0 +1,55 @@
+// Reading a splash executable back as the player reads it, for `inspect` and `extract`.
+#pragma once
+
+#include "bitmap_format.h"
+#include "command_line.h"
+#include "os_version.h"
+#include "payload_writer.h"
+#include "screen_values.h"
+#include "sound_check.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What one splash executable holds, as the player's own reader and decoder give it.
+struct SplashReport {
+    std::string file;
+    std::uint64_t fileBytes = 0;
+    UINT payloadBytes = 0;
+
+    ByteVector picture; // empty without a picture
+    BitmapVerdict pictureVerdict = BitmapVerdict::shorterThanFileHeader;
+    bool pictureMeasured = false; // width, height and bits could be read from its headers
+    UINT pictureWidth = 0;
+    UINT pictureHeight = 0;
+    UINT pictureBits = 0;
+
+    ByteVector sound; // empty without a sound
+    SoundFacts soundFacts;
+
+    std::string targetFile;
+    UINT displayTime = 0;
+    UINT launchDelay = 0;
+    UINT settledDisplayTime = 0; // after the player's 50 ms rule
+    VersionSet versions;
+    ScreenResolution resolution;
+    std::int32_t colourBits = 0;
+    std::string requirementsMessage;
+    UINT imageOption = 0;
+};
+
+// Loads and decodes `path` through the player's reader and settings decoder. Raises InputError
+// with the player's own message when it cannot.
+SplashReport readSplash(const std::string& path);
+
+// Readable lines, one setting a line.
+std::string reportText(const SplashReport& report);
+
+// One JSON object with the same facts; texts are UTF-8, other bytes read as Latin-1.
+std::string reportJson(const SplashReport& report);
+
+// Writes the picture and sound out as `extract` is told; returns a line for each file written
+// and for each part the splash lacks. Raises InputError before writing anything when an
+// output exists (without `force`) or would overwrite the splash itself.
+std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options);

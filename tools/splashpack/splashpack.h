@@ -1,0 +1,13 @@
+// The whole tool behind main(): the arguments in, the texts out, the exit code back.
+#pragma once
+
+#include "embedded_player.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Runs one command line (the arguments after the program's name). Results go to `out`; notes,
+// warnings and errors to `err`. Returns 0 on success, 1 for bad input, 2 for usage errors.
+int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                  const PlayerImage& embedded);
