@@ -39,12 +39,12 @@ class RunLengthCanvas {
 
     void put(UINT index) {
         if (row >= picture.height)
-            throw InputError("its run-length data draws past the last row");
+            throw InputError("is damaged: its run-length data draws past the last row");
         if (column >= picture.width)
-            throw InputError("its run-length data draws past the end of a row");
+            throw InputError("is damaged: its run-length data draws past the end of a row");
         if (index >= header.paletteEntries)
-            throw InputError("its run-length data uses colour " + std::to_string(index) +
-                             ", which the colour table lacks");
+            throw InputError("is damaged: its run-length data uses colour " +
+                             std::to_string(index) + ", which the colour table lacks");
         std::size_t entry = header.paletteOffset + std::size_t(index) * header.paletteEntrySize;
         // The file's first row is the picture's bottom row.
         std::size_t at = (std::size_t(picture.height - 1 - row) * picture.width + column) * 4;
@@ -64,7 +64,7 @@ class RunLengthCanvas {
         column += right;
         row += up;
         if (column > picture.width || (row > picture.height) || (row == picture.height && column))
-            throw InputError("its run-length data moves outside the picture");
+            throw InputError("is damaged: its run-length data moves outside the picture");
     }
 
   private:
@@ -219,6 +219,72 @@ RgbaPicture decodeRunLengthBitmap(const ByteVector& bytes, const BmpHeader& head
     }
     // Data that ends without its end-of-picture mark leaves the rest undrawn.
     return picture;
+}
+
+ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& header) {
+    UINT bits = header.bitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        throw InputError("has " + std::to_string(bits) +
+                         " bits a pixel, which splashpack cannot read");
+    bool fields = header.compression == bmpBitFields || header.compression == bmpAlphaBitFields;
+    if (header.compression != bmpRgb && !(fields && (bits == 16 || bits == 32)))
+        throw InputError("is " + compressionName(header) + " with " + std::to_string(bits) +
+                         " bits a pixel, which splashpack cannot read");
+
+    UINT masks[4] = {0, 0, 0, 0};
+    if (fields) {
+        // After a 40-byte header the fields follow it; larger headers hold them.
+        std::size_t at = 54;
+        UINT count = header.headerSize >= 56 || header.compression == bmpAlphaBitFields ? 4 : 3;
+        for (UINT i = 0; i < count; ++i)
+            masks[i] = read32(bytes, at + 4 * i);
+    }
+    for (UINT i = 0; fields && i < 4; ++i) {
+        UINT width = 0;
+        for (UINT mask = masks[i]; mask != 0; mask >>= 1)
+            width += mask & 1;
+        if ((i < 3 && width == 0) || width > 8)
+            throw InputError("has bit fields of " + std::to_string(width) +
+                             " bits for one channel; splashpack reads 1 to 8");
+    }
+    UINT infoSize = fields ? 108 : 40;
+    UINT entries = bits <= 8 ? header.paletteEntries : 0;
+    std::uint64_t height = header.height < 0 ? -std::int64_t(header.height) : header.height;
+    std::size_t pixelBytes =
+        static_cast<std::size_t>(rowBytes(std::uint64_t(header.width), bits) * height);
+    UINT offset = 14 + infoSize + entries * 4;
+
+    ByteVector out;
+    out.reserve(offset + pixelBytes);
+    out.push_back('B');
+    out.push_back('M');
+    write32(out, static_cast<UINT>(offset + pixelBytes));
+    write32(out, 0);
+    write32(out, offset);
+    write32(out, infoSize);
+    write32(out, static_cast<UINT>(header.width));
+    write32(out, static_cast<UINT>(header.height));
+    write16(out, 1);
+    write16(out, bits);
+    write32(out, fields ? bmpBitFields : bmpRgb);
+    write32(out, static_cast<UINT>(pixelBytes));
+    write32(out, 2835);
+    write32(out, 2835);
+    write32(out, entries);
+    write32(out, 0);
+    if (fields) {
+        for (UINT mask : masks)
+            write32(out, mask);
+        out.insert(out.end(), infoSize - 56, 0); // colour space, unused for drawing
+    }
+    for (UINT i = 0; i < entries; ++i) {
+        std::size_t entry = header.paletteOffset + std::size_t(i) * header.paletteEntrySize;
+        out.insert(out.end(), bytes.begin() + entry, bytes.begin() + entry + 3);
+        out.push_back(0);
+    }
+    out.insert(out.end(), bytes.begin() + header.bitsOffset,
+               bytes.begin() + header.bitsOffset + pixelBytes);
+    return out;
 }
 
 bool hasTransparency(const RgbaPicture& picture) {

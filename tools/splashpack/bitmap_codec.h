@@ -53,6 +53,12 @@ std::string compressionName(const BmpHeader& header);
 // a colour the colour table lacks.
 RgbaPicture decodeRunLengthBitmap(const ByteVector& bytes, const BmpHeader& header);
 
+// The same uncompressed or bit-field picture with its headers rewritten into the forms the
+// image library reads: a 40-byte header and a 4-byte-entry colour table, or a 108-byte header
+// carrying the bit fields, with the pixels right after. Raises InputError for a number of bits a
+// pixel that BMP readers do not share.
+ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& header);
+
 // True when some pixel is not fully opaque.
 bool hasTransparency(const RgbaPicture& picture);
 

@@ -87,7 +87,8 @@ class DecodedPixels {
 
 [[noreturn]] void raiseUnreadable() {
     const char* reason = stbi_failure_reason();
-    throw InputError(std::string("cannot be read: ") + (reason ? reason : "unknown fault"));
+    throw InputError(std::string("cannot be read: the image library reports \"") +
+                     (reason ? reason : "unknown fault") + "\"");
 }
 
 // Measures a PNG, JPEG, GIF or BMP stream without decoding its pixels.
@@ -192,7 +193,8 @@ PreparedPicture prepareBitmap(const ByteVector& file, const PictureLimits& limit
     } else if (header.os2 && header.compression != bmpRgb) {
         throw InputError("is " + compressionName(header) + ", which splashpack cannot read");
     } else {
-        picture = decodeWithLibrary(file.data(), file.size(), false, frames);
+        ByteVector readable = libraryReadableBitmap(file, header);
+        picture = decodeWithLibrary(readable.data(), readable.size(), false, frames);
     }
     prepared.converted = true;
     prepared.width = picture.width;
