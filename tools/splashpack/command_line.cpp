@@ -103,10 +103,6 @@ const Rules& buildRules() {
          [](CommandLine& c, const std::string& v) {
              c.build.colourDepth = parseMinimumColourDepth(v);
          }},
-        {"min-color-depth", 0, true,
-         [](CommandLine& c, const std::string& v) {
-             c.build.colourDepth = parseMinimumColourDepth(v);
-         }},
         {"message", 'm', true, [](CommandLine& c, const std::string& v) { c.build.message = v; }},
         {"image-option", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.imageOption = parseOption32(v); }},
@@ -202,6 +198,8 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
                 valueAttached = true;
             }
             written = "--" + name;
+            if (name == "min-color-depth")
+                name = "min-colour-depth";
             rule = findRule(rules, name, 0);
         } else {
             if (argument.size() > 2) {

@@ -48,7 +48,8 @@ void measurePicture(SplashReport& report) {
     }
 }
 
-// The text with control characters written as escapes, for one-line output.
+// The text with control characters written as escapes, for one-line output; backslashes
+// stay as they are, since Windows paths are full of them.
 std::string escapedLine(const std::string& text) {
     std::string line;
     for (char c : text) {
@@ -59,8 +60,6 @@ std::string escapedLine(const std::string& text) {
             line += "\\r";
         else if (c == '\t')
             line += "\\t";
-        else if (c == '\\')
-            line += "\\\\";
         else if (byte < 0x20) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\x%02x", byte);

@@ -1,0 +1,329 @@
+// The build: what it writes decodes back through the player's own reader to the settings given,
+// the warnings appear exactly where the player surprises, and refused builds write nothing.
+#include "build_command.h"
+
+#include "splash_settings.h"
+#include "test_files.h"
+#include "tool_error.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+struct BuildFixture {
+    ScratchFolder folder;
+    ByteVector player = fakePlayer();
+    ByteVector picture = corpusFile("g/pal8.bmp");
+    ByteVector sound = waveFile(1, 22050, 16, 300);
+    BuildOptions options;
+
+    BuildFixture() {
+        writeFile(folder.path("logo.bmp"), picture);
+        writeFile(folder.path("jingle.wav"), sound);
+        writeFile(folder.path("readme.txt"), {'h', 'i'});
+        options.picture = folder.path("logo.bmp");
+        options.output = folder.path("setup.exe");
+        options.target = "readme.txt";
+    }
+
+    PlayerImage embedded() const { return PlayerImage{player.data(), player.size()}; }
+    BuildOutcome build() { return runBuild(options, embedded()); }
+
+    // A refused build leaves the folder as the fixture made it (with `extra`).
+    void expectUntouched(std::vector<std::string> extra = {}) {
+        std::vector<std::string> names = {"jingle.wav", "logo.bmp", "readme.txt"};
+        names.insert(names.end(), extra.begin(), extra.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, folder.names());
+    }
+
+    template <typename Error> std::string errorOf() {
+        try {
+            build();
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return "";
+    }
+};
+
+} // namespace
+
+TEST(BuildCommand, RoundTripThroughThePlayersDecoder) {
+    struct Case {
+        bool sound;
+        const char* versions;
+        std::vector<int> codes;
+        const char* resolution;
+        UINT width, height;
+        const char* depth;
+        int bits;
+        const char* message;
+    };
+    const Case cases[] = {
+        {true,
+         "1 2 3 4 5 6",
+         {1, 2, 3, 4, 5, 6},
+         "800 x 600",
+         800,
+         600,
+         "16 bit",
+         16,
+         "Needs a better machine."},
+        {false, "2 6", {2, 6}, "", 0, 0, "", 0, ""},
+        {true, "4", {4}, "1 x 65535", 1, 65535, "32 bit", 32, "line one\nline two"},
+    };
+    for (const Case& c : cases) {
+        BuildFixture f;
+        if (c.sound)
+            f.options.sound = f.folder.path("jingle.wav");
+        f.options.target = "docs\\readme.txt";
+        f.options.displayTime = 4321;
+        f.options.launchDelay = 1234;
+        f.options.versionList = c.versions;
+        f.options.resolution = c.resolution;
+        f.options.colourDepth = c.depth;
+        f.options.message = c.message;
+        f.options.imageOption = 0xA1B2C3D4;
+        f.build();
+
+        ByteVector written = readFile(f.options.output);
+        ASSERT_GT(written.size(), f.player.size());
+        EXPECT_TRUE(std::equal(f.player.begin(), f.player.end(), written.begin()));
+
+        SplashSettings settings;
+        settings.load(f.options.output);
+        ASSERT_EQ(f.picture.size(), settings.picture.size);
+        EXPECT_TRUE(std::equal(f.picture.begin(), f.picture.end(), settings.picture.data));
+        if (c.sound) {
+            ASSERT_EQ(f.sound.size(), settings.sound.size);
+            EXPECT_TRUE(std::equal(f.sound.begin(), f.sound.end(), settings.sound.data));
+        } else {
+            EXPECT_EQ(nullptr, settings.sound.data);
+        }
+        EXPECT_EQ("docs\\readme.txt", settings.targetFile);
+        EXPECT_EQ(4321u, settings.displayTime);
+        EXPECT_EQ(1234u, settings.launchDelay);
+        VersionSet expected;
+        for (int code : c.codes)
+            expected.insert(osVersionForCode(code));
+        EXPECT_EQ(expected, settings.requiredVersions) << c.versions;
+        EXPECT_EQ(c.width, settings.requiredResolution.width);
+        EXPECT_EQ(c.height, settings.requiredResolution.height);
+        EXPECT_EQ(c.bits, settings.requiredColourBits);
+        EXPECT_EQ(c.message, settings.requirementsMessage);
+        EXPECT_EQ(0xA1B2C3D4u, settings.imageOption);
+        settings.release();
+    }
+}
+
+TEST(BuildCommand, InputsStayAsTheyWereAndOnlyTheOutputAppears) {
+    BuildFixture f;
+    f.options.sound = f.folder.path("jingle.wav");
+    f.options.picture = f.folder.path("logo.png");
+    writeFile(f.options.picture, encodePng(gradientPicture(9, 9, true), 4));
+    ByteVector png = readFile(f.options.picture);
+    BuildOutcome outcome = f.build();
+    EXPECT_EQ(png, readFile(f.options.picture));
+    EXPECT_EQ(f.sound, readFile(f.options.sound));
+    EXPECT_EQ(
+        std::vector<std::string>({"jingle.wav", "logo.bmp", "logo.png", "readme.txt", "setup.exe"}),
+        f.folder.names());
+    EXPECT_EQ(2u, outcome.notes.size());
+    ASSERT_EQ(1u, outcome.written.size());
+    EXPECT_EQ("wrote \"" + f.options.output + "\" (" +
+                  std::to_string(readFile(f.options.output).size()) + " bytes)",
+              outcome.written[0]);
+}
+
+TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
+    const std::string versionsXp =
+        "only Windows 95, 98, Me, NT 4, 2000 and XP meet --versions: every later Windows (Vista "
+        "and newer, also XP x64 and Server 2003) refuses the splash with the requirements message";
+    struct Case {
+        UINT display;
+        UINT delay;
+        const char* versions;
+        const char* target;
+        bool found;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
+        {3000,
+         1000,
+         "1 3",
+         "a.exe",
+         true,
+         {"only Windows 95 and Me meet --versions: every later Windows (Vista and newer, also XP "
+          "x64 and Server 2003) refuses the splash with the requirements message"}},
+        {1049,
+         1000,
+         "1 2 3 4 5 6",
+         "a.exe",
+         true,
+         {versionsXp, "the display time of 1049 ms ends less than 50 ms after the launch delay "
+                      "of 1000 ms; the player raises it to 1050 ms"}},
+        {1000,
+         1000,
+         "1 2 3 4 5 6",
+         "a.exe",
+         true,
+         {versionsXp, "the display time of 1000 ms ends less than 50 ms after the launch delay "
+                      "of 1000 ms; the player raises it to 1050 ms"}},
+        {1050, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
+        {999,
+         1000,
+         "1 2 3 4 5 6",
+         "a.exe",
+         true,
+         {versionsXp, "the display time of 999 ms is shorter than the launch delay of 1000 ms: "
+                      "the window hides after 999 ms and the target opens only after 1000 ms"}},
+        {3000,
+         1000,
+         "1 2 3 4 5 6",
+         "",
+         false,
+         {versionsXp, "no --target: when the launch delay ends the player reports \"The "
+                      "application to load is unknown.\""}},
+        {3000,
+         1000,
+         "6",
+         "caf\xc3\xa9.exe",
+         true,
+         {"only Windows XP meet --versions: every later Windows (Vista and newer, also XP x64 and "
+          "Server 2003) refuses the splash with the requirements message",
+          "the target or the message holds characters outside ASCII; the player reads their "
+          "bytes in the Windows code page of the machine"}},
+    };
+    for (const Case& c : cases) {
+        BuildOptions options;
+        options.displayTime = c.display;
+        options.launchDelay = c.delay;
+        options.versionList = c.versions;
+        options.target = c.target;
+        EXPECT_EQ(c.warnings, settingsWarnings(options, c.found)) << c.display << " " << c.target;
+    }
+
+    BuildOptions missing;
+    missing.output = "cd/setup.exe";
+    missing.target = "setup\\install.exe";
+    std::vector<std::string> warnings = settingsWarnings(missing, false);
+    ASSERT_EQ(2u, warnings.size());
+    EXPECT_EQ("the target \"setup\\install.exe\" is not beside \"cd/setup.exe\" (looked for "
+              "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "
+              "there when the splash runs",
+              warnings[1]);
+}
+
+TEST(BuildCommand, TargetIsLookedForBesideTheOutput) {
+    BuildFixture f;
+    auto targetWarnings = [&f] {
+        BuildOutcome outcome = f.build();
+        return std::count_if(outcome.warnings.begin(), outcome.warnings.end(),
+                             [](const std::string& w) { return w.find("the target") == 0; });
+    };
+    f.options.force = true;
+    EXPECT_EQ(0, targetWarnings());
+    f.options.target = "readme.doc";
+    EXPECT_EQ(1, targetWarnings());
+}
+
+TEST(BuildCommand, RefusedBuildsWriteNothing) {
+    {
+        BuildFixture f;
+        writeFile(f.options.output, {'o', 'l', 'd'});
+        EXPECT_EQ("\"" + f.options.output + "\" exists; --force replaces it",
+                  f.errorOf<InputError>());
+        EXPECT_EQ(ByteVector({'o', 'l', 'd'}), readFile(f.options.output));
+        f.options.force = true;
+        f.build();
+        EXPECT_NE(ByteVector({'o', 'l', 'd'}), readFile(f.options.output));
+    }
+    {
+        BuildFixture f;
+        f.options.output = f.options.picture;
+        f.options.force = true;
+        EXPECT_EQ("\"" + f.options.picture +
+                      "\" is an input of this build; inputs are never "
+                      "written",
+                  f.errorOf<InputError>());
+        EXPECT_EQ(f.picture, readFile(f.options.picture));
+    }
+    {
+        BuildFixture f;
+        f.player.clear();
+        EXPECT_EQ("this splashpack was built without a player; name one with --player FILE",
+                  f.errorOf<UsageError>());
+        writeFile(f.folder.path("player.exe"), fakePlayer());
+        f.options.player = f.folder.path("player.exe");
+        f.build();
+        EXPECT_TRUE(
+            std::equal(f.player.begin(), f.player.end(), readFile(f.options.output).begin()));
+        // A finished splash is no player to build on.
+        f.options.player = f.options.output;
+        f.options.output = f.folder.path("second.exe");
+        EXPECT_EQ("player \"" + f.options.player +
+                      "\" already carries a splash; give the bare player",
+                  f.errorOf<InputError>());
+    }
+    {
+        BuildFixture f;
+        writeFile(f.folder.path("notes.txt"), ByteVector(100, 'x'));
+        f.options.player = f.folder.path("notes.txt");
+        EXPECT_EQ("player \"" + f.options.player + "\" is not a Windows program",
+                  f.errorOf<InputError>());
+        f.expectUntouched({"notes.txt"});
+    }
+    {
+        BuildFixture f;
+        writeFile(f.options.picture, {'G', 'I', 'F', '8', '9', 'a', 0});
+        EXPECT_EQ(0u, f.errorOf<InputError>().find("picture \"" + f.options.picture +
+                                                   "\" cannot be read: "));
+        f.expectUntouched();
+    }
+    {
+        BuildFixture f;
+        f.options.sound = f.folder.path("logo.bmp");
+        EXPECT_EQ("sound \"" + f.options.sound + "\" is not a WAV file (no RIFF/WAVE header)",
+                  f.errorOf<InputError>());
+        f.expectUntouched();
+    }
+    {
+        BuildFixture f;
+        f.options.message = std::string("a\0b", 3);
+        EXPECT_EQ("the splash cannot be built: buildPayloadBlock - the requirements message "
+                  "holds a NUL character.",
+                  f.errorOf<InputError>());
+        f.expectUntouched();
+    }
+    {
+        BuildFixture f;
+        f.options.autorun = true;
+        f.options.output = f.folder.path("my setup.exe");
+        EXPECT_EQ("autorun.inf cannot open \"my setup.exe\": its open= line is a command line, "
+                  "so the name must hold no spaces",
+                  f.errorOf<InputError>());
+        f.options.output = f.folder.path("setup.exe");
+        writeFile(f.folder.path("autorun.inf"), {'x'});
+        EXPECT_EQ("\"" + f.folder.path("autorun.inf") + "\" exists; --force replaces it",
+                  f.errorOf<InputError>());
+        f.expectUntouched({"autorun.inf"});
+    }
+}
+
+TEST(BuildCommand, AutorunOpensTheSplash) {
+    EXPECT_EQ("[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n", autorunText("setup.exe", ""));
+    EXPECT_EQ("[autorun]\r\nopen=a.exe\r\nicon=a.exe\r\nlabel=Demo Disc\r\n",
+              autorunText("a.exe", "Demo Disc"));
+    BuildFixture f;
+    f.options.autorun = true;
+    f.options.autorunLabel = "Demo";
+    BuildOutcome outcome = f.build();
+    std::string text = autorunText("setup.exe", "Demo");
+    EXPECT_EQ(ByteVector(text.begin(), text.end()), readFile(f.folder.path("autorun.inf")));
+    ASSERT_EQ(2u, outcome.written.size());
+    EXPECT_EQ("wrote \"" + f.folder.path("autorun.inf") + "\"", outcome.written[1]);
+}

@@ -1,0 +1,149 @@
+// The built splashpack program: exit codes, what goes to standard output and to standard
+// error, and a whole build, inspect and extract through its command line.
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string contentOf(const std::string& path) {
+    ByteVector bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ProgramRun run(const ScratchFolder& folder, const std::vector<std::string>& arguments) {
+    std::string command = shellQuoted(SPLASHPACK_PROGRAM);
+    for (const std::string& argument : arguments)
+        command += " " + shellQuoted(argument);
+    command += " >" + shellQuoted(folder.path("stdout")) + " 2>" +
+               shellQuoted(folder.path("stderr")) + " </dev/null";
+    int status = std::system(command.c_str());
+    ProgramRun result;
+    if (WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
+    result.out = contentOf(folder.path("stdout"));
+    result.err = contentOf(folder.path("stderr"));
+    std::remove(folder.path("stdout").c_str());
+    std::remove(folder.path("stderr").c_str());
+    return result;
+}
+
+} // namespace
+
+TEST(SplashpackProgram, ExitCodesAndStreams) {
+    ScratchFolder folder;
+    ProgramRun help = run(folder, {"--help"});
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_EQ(0u, help.out.find("Usage: splashpack COMMAND [OPTIONS]\n"));
+    EXPECT_EQ("", help.err);
+
+    ProgramRun usage = run(folder, {"build", "--picture"});
+    EXPECT_EQ(2, usage.exitCode);
+    EXPECT_EQ("", usage.out);
+    EXPECT_EQ("splashpack: --picture needs a value\nTry 'splashpack --help'.\n", usage.err);
+    EXPECT_EQ(2, run(folder, {}).exitCode);
+
+    ProgramRun missing = run(folder, {"inspect", folder.path("none.exe")});
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_EQ(0u, missing.err.find("splashpack: \"" + folder.path("none.exe") +
+                                   "\" is not a splash the player can read:\n"));
+
+    ProgramRun version = run(folder, {"--version"});
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_EQ(0u, version.out.find("splashpack "));
+}
+
+TEST(SplashpackProgram, BuildInspectExtract) {
+    ScratchFolder folder;
+    writeFile(folder.path("player.exe"), fakePlayer());
+    writeFile(folder.path("logo.png"), encodePng(gradientPicture(20, 10, false), 3));
+    writeFile(folder.path("jingle.wav"), waveFile(2, 44100, 16, 40));
+    std::vector<std::string> build = {"build",
+                                      "-p",
+                                      folder.path("logo.png"),
+                                      "-s",
+                                      folder.path("jingle.wav"),
+                                      "-o",
+                                      folder.path("demo.exe"),
+                                      "--player",
+                                      folder.path("player.exe"),
+                                      "-t",
+                                      "setup.exe",
+                                      "-d",
+                                      "2s",
+                                      "-l",
+                                      "500ms",
+                                      "--versions",
+                                      "98,me",
+                                      "--min-resolution",
+                                      "640x480",
+                                      "--min-colour-depth",
+                                      "8",
+                                      "-m",
+                                      "Needs more.",
+                                      "--autorun"};
+    ProgramRun built = run(folder, build);
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    EXPECT_EQ("wrote \"" + folder.path("demo.exe") + "\" (" +
+                  std::to_string(readFile(folder.path("demo.exe")).size()) + " bytes)\nwrote \"" +
+                  folder.path("autorun.inf") + "\"\n",
+              built.out);
+    EXPECT_EQ("splashpack: note: picture \"" + folder.path("logo.png") +
+                  "\" is a PNG; converted to a 24-bit BMP of 20 x 10 pixels (654 bytes)\n"
+                  "splashpack: warning: only Windows 98 and Me meet --versions: every later "
+                  "Windows (Vista and newer, also XP x64 and Server 2003) refuses the splash "
+                  "with the requirements message\n"
+                  "splashpack: warning: the target \"setup.exe\" is not beside \"" +
+                  folder.path("demo.exe") + "\" (looked for \"" + folder.path("setup.exe") +
+                  "\"); the player reports \"Cannot Run File\" unless it is there when the "
+                  "splash runs\n",
+              built.err);
+
+    // The same build again is refused, and replaces only with --force.
+    ProgramRun again = run(folder, build);
+    EXPECT_EQ(1, again.exitCode);
+    EXPECT_EQ("splashpack: \"" + folder.path("demo.exe") + "\" exists; --force replaces it\n",
+              again.err);
+    build.push_back("-f");
+    build.push_back("-q");
+    ProgramRun forced = run(folder, build);
+    EXPECT_EQ(0, forced.exitCode);
+    EXPECT_EQ("", forced.err);
+
+    ProgramRun inspect = run(folder, {"inspect", folder.path("demo.exe")});
+    EXPECT_EQ(0, inspect.exitCode);
+    for (const char* line :
+         {"Picture             654 bytes, 20 x 10, 24 bit; the player shows it\n",
+          "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit\n",
+          "Target              setup.exe\n", "Display time        2000 ms\n",
+          "Launch delay        500 ms\n", "Versions            98, me\n",
+          "Minimum resolution  640 x 480\n", "Minimum colour      8 bit\n",
+          "Message             \"Needs more.\"\n"})
+        EXPECT_NE(std::string::npos, inspect.out.find(line)) << line << inspect.out;
+    ProgramRun json = run(folder, {"inspect", "--json", folder.path("demo.exe")});
+    EXPECT_EQ(0, json.exitCode);
+    EXPECT_NE(std::string::npos, json.out.find("\"versions\": [\"98\", \"me\"],"));
+
+    ProgramRun extract = run(folder, {"extract", "-C", folder.path(""), folder.path("demo.exe")});
+    EXPECT_EQ(0, extract.exitCode) << extract.err;
+    EXPECT_EQ(waveFile(2, 44100, 16, 40), readFile(folder.path("demo.wav")));
+    EXPECT_EQ(0, largestDifference(gradientPicture(20, 10, false),
+                                   readBitmap24(readFile(folder.path("demo.bmp")))));
+}

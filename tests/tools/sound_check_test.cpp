@@ -1,0 +1,84 @@
+// The sound check: a RIFF/WAVE file with a whole format chunk passes, anything else is refused
+// with the reason.
+#include "sound_check.h"
+
+#include "test_files.h"
+#include "tool_error.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void set32(ByteVector& bytes, std::size_t at, UINT value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::string refusalOf(const ByteVector& file) {
+    try {
+        checkSound(file, "s.wav");
+    } catch (const InputError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(SoundCheck, ReadsTheFormatOfAWave) {
+    SoundFacts facts = checkSound(waveFile(2, 22050, 16, 101), "s.wav");
+    EXPECT_EQ(1u, facts.formatTag);
+    EXPECT_EQ(2u, facts.channels);
+    EXPECT_EQ(22050u, facts.samplesPerSecond);
+    EXPECT_EQ(16u, facts.bitsPerSample);
+    EXPECT_TRUE(facts.hasData);
+    EXPECT_EQ(101u, facts.dataBytes);
+    EXPECT_EQ("PCM, 2 channels, 22050 Hz, 16 bit", describeSound(facts));
+    EXPECT_EQ("PCM, 1 channel, 8000 Hz, 8 bit",
+              describeSound(checkSound(waveFile(1, 8000, 8, 0), "")));
+}
+
+TEST(SoundCheck, ChunksBeforeTheFormatAndOddLengthsAreWalked) {
+    ByteVector wave = waveFile(1, 11025, 8, 4);
+    // A "LIST" chunk of odd length (with its pad byte) in front of the format chunk.
+    ByteVector list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    wave.insert(wave.begin() + 12, list.begin(), list.end());
+    set32(wave, 4, UINT(wave.size() - 8));
+    SoundFacts facts = checkSound(wave, "s.wav");
+    EXPECT_EQ(11025u, facts.samplesPerSecond);
+    EXPECT_TRUE(facts.hasData);
+}
+
+TEST(SoundCheck, Refusals) {
+    ByteVector good = waveFile(1, 8000, 8, 10);
+    ByteVector notWave = good;
+    notWave[8] = 'A';
+    ByteVector longRiff = good;
+    set32(longRiff, 4, UINT(good.size()));
+    ByteVector longChunk = good;
+    set32(longChunk, 40, 11 + 2); // the data chunk claims more than the RIFF data holds
+    ByteVector shortFormat = good;
+    set32(shortFormat, 16, 12);
+    ByteVector noFormat = good;
+    noFormat[12] = 'x';
+    struct Case {
+        ByteVector file;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "sound \"s.wav\" is not a WAV file (no RIFF/WAVE header)"},
+        {ByteVector(good.begin(), good.begin() + 11),
+         "sound \"s.wav\" is not a WAV file (no RIFF/WAVE header)"},
+        {notWave, "sound \"s.wav\" is not a WAV file (no RIFF/WAVE header)"},
+        {longRiff, "sound \"s.wav\" is cut short: its RIFF header counts 62 bytes and the file "
+                   "has 54"},
+        {longChunk, "sound \"s.wav\" is damaged: its \"data\" chunk runs past the end of the RIFF "
+                    "data"},
+        {shortFormat, "sound \"s.wav\" has a format chunk of 12 bytes, too short to describe the "
+                      "sound"},
+        {noFormat, "sound \"s.wav\" has no format chunk (\"fmt \"), so no system can play it"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.message, refusalOf(c.file)) << c.message;
+    EXPECT_EQ("", refusalOf(good));
+}

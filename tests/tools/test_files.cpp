@@ -1,0 +1,294 @@
+// Scratch folders, generated pictures and sounds, and strict readers for the splashpack tests.
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+UINT read16(const ByteVector& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8;
+}
+UINT read32(const ByteVector& bytes, std::size_t at) {
+    return read16(bytes, at) | read16(bytes, at + 2) << 16;
+}
+
+void put16(ByteVector& bytes, UINT value) {
+    bytes.push_back(static_cast<unsigned char>(value));
+    bytes.push_back(static_cast<unsigned char>(value >> 8));
+}
+
+void put32(ByteVector& bytes, UINT value) {
+    put16(bytes, value & 0xFFFF);
+    put16(bytes, value >> 16);
+}
+
+void appendToVector(void* context, void* data, int size) {
+    auto* bytes = static_cast<ByteVector*>(context);
+    auto* start = static_cast<unsigned char*>(data);
+    bytes->insert(bytes->end(), start, start + size);
+}
+
+std::vector<unsigned char> channelsOf(const RgbaPicture& picture, int channels) {
+    std::vector<unsigned char> pixels;
+    for (std::size_t at = 0; at < picture.rgba.size(); at += 4)
+        pixels.insert(pixels.end(), picture.rgba.begin() + at,
+                      picture.rgba.begin() + at + channels);
+    return pixels;
+}
+
+// LZW codes of a fixed 9-bit width: a clear code often enough that the table never grows
+// past what 9 bits address, which every GIF decoder must follow.
+ByteVector lzwCodes(const std::vector<unsigned char>& indices) {
+    const UINT clear = 256;
+    ByteVector packed;
+    UINT buffer = 0;
+    UINT bits = 0;
+    auto emit = [&](UINT code) {
+        buffer |= code << bits;
+        bits += 9;
+        while (bits >= 8) {
+            packed.push_back(static_cast<unsigned char>(buffer));
+            buffer >>= 8;
+            bits -= 8;
+        }
+    };
+    UINT sinceClear = 0;
+    emit(clear);
+    for (unsigned char index : indices) {
+        if (sinceClear == 250) {
+            emit(clear);
+            sinceClear = 0;
+        }
+        emit(index);
+        ++sinceClear;
+    }
+    emit(clear + 1);
+    if (bits > 0)
+        packed.push_back(static_cast<unsigned char>(buffer));
+    return packed;
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::random_device random;
+    std::string name = "splashpack-";
+    name += test ? std::string(test->test_suite_name()) + "-" + test->name() : "test";
+    std::replace(name.begin(), name.end(), '/', '-');
+    root = fs::temp_directory_path() / (name + "-" + std::to_string(random()));
+    fs::create_directories(root);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+}
+
+std::string ScratchFolder::path(const std::string& name) const {
+    return (root / name).string();
+}
+
+std::vector<std::string> ScratchFolder::names() const {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(root))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void writeFile(const std::string& path, const ByteVector& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_TRUE(file.good()) << path;
+}
+
+ByteVector readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file.good()) << path;
+    return ByteVector(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+ByteVector corpusFile(const std::string& name) {
+    return readFile(SPLASH_SHARED_DIR "/bmpsuite/" + name);
+}
+
+RgbaPicture gradientPicture(UINT width, UINT height, bool alpha) {
+    RgbaPicture picture;
+    picture.width = width;
+    picture.height = height;
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) {
+            picture.rgba.push_back(static_cast<unsigned char>(x * 255 / std::max(1u, width - 1)));
+            picture.rgba.push_back(static_cast<unsigned char>(y * 255 / std::max(1u, height - 1)));
+            picture.rgba.push_back(static_cast<unsigned char>((x * 7 + y * 13) % 256));
+            picture.rgba.push_back(alpha ? static_cast<unsigned char>((x + y) * 17 % 256) : 255);
+        }
+    return picture;
+}
+
+ByteVector encodePng(const RgbaPicture& picture, int channels) {
+    ByteVector png;
+    std::vector<unsigned char> pixels = channelsOf(picture, channels);
+    int width = static_cast<int>(picture.width);
+    EXPECT_NE(0, stbi_write_png_to_func(appendToVector, &png, width, int(picture.height), channels,
+                                        pixels.data(), width * channels));
+    return png;
+}
+
+ByteVector encodeJpeg(const RgbaPicture& picture, int quality) {
+    ByteVector jpeg;
+    std::vector<unsigned char> pixels = channelsOf(picture, 3);
+    EXPECT_NE(0, stbi_write_jpg_to_func(appendToVector, &jpeg, int(picture.width),
+                                        int(picture.height), 3, pixels.data(), quality));
+    return jpeg;
+}
+
+ByteVector encodeGif(UINT width, UINT height, const std::vector<Rgb>& palette,
+                     const std::vector<std::vector<unsigned char>>& frames, int transparent) {
+    ByteVector gif = {'G', 'I', 'F', '8', '9', 'a'};
+    put16(gif, width);
+    put16(gif, height);
+    gif.push_back(0xF7); // a global table of 256 colours
+    gif.push_back(0);
+    gif.push_back(0);
+    for (std::size_t i = 0; i < 256; ++i) {
+        Rgb colour = i < palette.size() ? palette[i] : Rgb{};
+        gif.insert(gif.end(), {colour.red, colour.green, colour.blue});
+    }
+    for (const std::vector<unsigned char>& frame : frames) {
+        gif.insert(gif.end(), {0x21, 0xF9, 4});
+        gif.push_back(transparent >= 0 ? 1 : 0);
+        put16(gif, 10);
+        gif.push_back(static_cast<unsigned char>(transparent >= 0 ? transparent : 0));
+        gif.push_back(0);
+        gif.push_back(0x2C);
+        put16(gif, 0);
+        put16(gif, 0);
+        put16(gif, width);
+        put16(gif, height);
+        gif.push_back(0);
+        gif.push_back(8);
+        ByteVector codes = lzwCodes(frame);
+        for (std::size_t at = 0; at < codes.size(); at += 255) {
+            std::size_t length = std::min<std::size_t>(255, codes.size() - at);
+            gif.push_back(static_cast<unsigned char>(length));
+            gif.insert(gif.end(), codes.begin() + at, codes.begin() + at + length);
+        }
+        gif.push_back(0);
+    }
+    gif.push_back(0x3B);
+    return gif;
+}
+
+RgbaPicture decodeReference(const ByteVector& bytes) {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    unsigned char* pixels =
+        stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
+    RgbaPicture picture;
+    if (pixels == nullptr) {
+        ADD_FAILURE() << "the reference decoder cannot read the picture: " << stbi_failure_reason();
+        return picture;
+    }
+    picture.width = UINT(width);
+    picture.height = UINT(height);
+    picture.rgba.assign(pixels, pixels + std::size_t(width) * height * 4);
+    stbi_image_free(pixels);
+    return picture;
+}
+
+RgbaPicture readBitmap24(const ByteVector& bmp) {
+    RgbaPicture picture;
+    if (bmp.size() < 54) {
+        ADD_FAILURE() << "a BMP of " << bmp.size() << " bytes";
+        return picture;
+    }
+    EXPECT_EQ('B', bmp[0]);
+    EXPECT_EQ('M', bmp[1]);
+    EXPECT_EQ(bmp.size(), read32(bmp, 2)) << "file size";
+    EXPECT_EQ(54u, read32(bmp, 10)) << "pixel offset";
+    EXPECT_EQ(40u, read32(bmp, 14)) << "info header size";
+    picture.width = read32(bmp, 18);
+    picture.height = read32(bmp, 22);
+    EXPECT_LT(picture.height, 0x80000000u) << "bottom-up";
+    EXPECT_EQ(1u, read16(bmp, 26)) << "planes";
+    EXPECT_EQ(24u, read16(bmp, 28)) << "bits a pixel";
+    EXPECT_EQ(0u, read32(bmp, 30)) << "compression";
+    std::size_t stride = (picture.width * 3 + 3) / 4 * 4;
+    EXPECT_EQ(stride * picture.height, read32(bmp, 34)) << "image size";
+    EXPECT_EQ(0u, read32(bmp, 46)) << "colours used";
+    if (bmp.size() != 54 + stride * picture.height) {
+        ADD_FAILURE() << "pixel bytes";
+        return RgbaPicture();
+    }
+    for (UINT y = 0; y < picture.height; ++y) {
+        std::size_t row = 54 + stride * (picture.height - 1 - y);
+        for (UINT x = 0; x < picture.width; ++x) {
+            const unsigned char* pixel = &bmp[row + x * 3];
+            picture.rgba.insert(picture.rgba.end(), {pixel[2], pixel[1], pixel[0], 255});
+        }
+        for (std::size_t pad = row + picture.width * 3; pad < row + stride; ++pad)
+            EXPECT_EQ(0, bmp[pad]) << "row padding";
+    }
+    return picture;
+}
+
+int largestDifference(const RgbaPicture& first, const RgbaPicture& second) {
+    if (first.width != second.width || first.height != second.height ||
+        first.rgba.size() != second.rgba.size())
+        return 256;
+    int largest = 0;
+    for (std::size_t at = 0; at < first.rgba.size(); ++at)
+        if (at % 4 != 3)
+            largest = std::max(largest, std::abs(int(first.rgba[at]) - int(second.rgba[at])));
+    return largest;
+}
+
+double meanDifference(const RgbaPicture& first, const RgbaPicture& second) {
+    if (first.width != second.width || first.height != second.height ||
+        first.rgba.size() != second.rgba.size() || first.rgba.empty())
+        return 256;
+    double total = 0;
+    for (std::size_t at = 0; at < first.rgba.size(); ++at)
+        if (at % 4 != 3)
+            total += std::abs(int(first.rgba[at]) - int(second.rgba[at]));
+    return total / (first.rgba.size() / 4 * 3);
+}
+
+ByteVector waveFile(UINT channels, UINT rate, UINT bits, UINT dataBytes) {
+    ByteVector wave = {'R', 'I', 'F', 'F'};
+    put32(wave, 4 + 24 + 8 + dataBytes + (dataBytes & 1));
+    wave.insert(wave.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put32(wave, 16);
+    put16(wave, 1);
+    put16(wave, channels);
+    put32(wave, rate);
+    put32(wave, rate * channels * bits / 8);
+    put16(wave, channels * bits / 8);
+    put16(wave, bits);
+    wave.insert(wave.end(), {'d', 'a', 't', 'a'});
+    put32(wave, dataBytes);
+    for (UINT i = 0; i < dataBytes; ++i)
+        wave.push_back(static_cast<unsigned char>(i * 37));
+    if (dataBytes & 1)
+        wave.push_back(0);
+    return wave;
+}
+
+ByteVector fakePlayer() {
+    ByteVector player = {'M', 'Z'};
+    for (UINT i = 0; i < 4094; ++i)
+        player.push_back(static_cast<unsigned char>(i * 131 + 7));
+    return player;
+}

@@ -1,0 +1,63 @@
+// What the splashpack tests share: a scratch folder per case, pictures and sounds made in
+// memory, and strict readers for what the tool writes.
+#pragma once
+
+#include "bitmap_codec.h"
+#include "payload_writer.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A folder of its own for one test case, removed with everything in it at the end.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string path(const std::string& name) const;
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> names() const;
+
+  private:
+    std::filesystem::path root;
+};
+
+void writeFile(const std::string& path, const ByteVector& bytes);
+ByteVector readFile(const std::string& path);
+// A file of the BMP corpus, e.g. "g/pal8.bmp".
+ByteVector corpusFile(const std::string& name);
+
+// Colours that change along both axes, so rows or columns out of place show; with `alpha` the
+// opacity varies too.
+RgbaPicture gradientPicture(UINT width, UINT height, bool alpha);
+
+ByteVector encodePng(const RgbaPicture& picture, int channels);
+ByteVector encodeJpeg(const RgbaPicture& picture, int quality);
+
+// A GIF of `frames`, each `width` x `height` indices into `palette` (up to 256 colours); the
+// index `transparent` is see-through when it is 0 or more.
+ByteVector encodeGif(UINT width, UINT height, const std::vector<Rgb>& palette,
+                     const std::vector<std::vector<unsigned char>>& frames, int transparent);
+
+// The decoder's view of any picture stream, four channels.
+RgbaPicture decodeReference(const ByteVector& bytes);
+
+// Reads a BMP exactly as splashpack writes it (40-byte header, 24 bits, bottom-up, nothing
+// else); any other field value fails the calling test.
+RgbaPicture readBitmap24(const ByteVector& bmp);
+
+// The largest difference of one colour channel between two pictures of one size; 256 when
+// the sizes differ.
+int largestDifference(const RgbaPicture& first, const RgbaPicture& second);
+
+// The mean difference of the colour channels of two pictures of one size; 256 when the sizes
+// differ.
+double meanDifference(const RgbaPicture& first, const RgbaPicture& second);
+
+// A PCM WAV file with a format and a data chunk.
+ByteVector waveFile(UINT channels, UINT rate, UINT bits, UINT dataBytes);
+
+// A stand-in for the player: an "MZ" header and filler bytes.
+ByteVector fakePlayer();
