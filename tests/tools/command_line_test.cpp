@@ -202,23 +202,6 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_TRUE(b.quiet);
 }
 
-TEST(SplashpackCommandLine, BuildDefaults) {
-    CommandLine line = parseCommandLine({"build", "-plogo.bmp", "-o", "a.exe"});
-    const BuildOptions& b = line.build;
-    EXPECT_EQ("logo.bmp", b.picture);
-    EXPECT_EQ(3000u, b.displayTime);
-    EXPECT_EQ(1000u, b.launchDelay);
-    EXPECT_EQ("1 2 3 4 5 6", b.versionList);
-    EXPECT_EQ("", b.resolution);
-    EXPECT_EQ("", b.colourDepth);
-    EXPECT_EQ("", b.message);
-    EXPECT_EQ("", b.player);
-    EXPECT_EQ(255, b.background.red & b.background.green & b.background.blue);
-    EXPECT_EQ(32767u, b.maxWidth);
-    EXPECT_EQ(64u * 1024 * 1024, b.maxPictureBytes);
-    EXPECT_FALSE(b.force || b.quiet || b.autorun);
-}
-
 TEST(SplashpackCommandLine, OtherCommands) {
     CommandLine inspect = parseCommandLine({"inspect", "--json", "setup.exe"});
     EXPECT_EQ(CommandKind::inspect, inspect.kind);
