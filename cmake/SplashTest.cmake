@@ -38,7 +38,7 @@ endif()
 # SCREEN runs the cases of a cross-built test inside a Wine virtual desktop of that size, and
 # DEPTH on an X screen of that colour depth.
 function(splash_add_test)
-  cmake_parse_arguments(T "" "NAME;SCREEN;DEPTH" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;SCREEN;DEPTH;PREFIX" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -71,5 +71,5 @@ function(splash_add_test)
     set_tests_properties(wine_rig_stop PROPERTIES FIXTURES_CLEANUP wine_rig)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ${props})
+                       TEST_PREFIX "${T_PREFIX}" PROPERTIES ${props})
 endfunction()

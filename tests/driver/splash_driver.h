@@ -18,6 +18,16 @@ std::string windowsPath(const std::string& path);
 // The bytes of the player executable that the build made.
 const ByteVector& playerImage();
 
+// The bytes of the probe program that stands in for a target.
+const ByteVector& probeImage();
+
+// One run of the probe: when it started, in milliseconds after the start of a SplashRun, and
+// the command line it saw.
+struct ProbeRun {
+    double startedAfter = 0;
+    std::string commandLine;
+};
+
 // The default splash of the tests: a valid small picture, no sound, no target, long display.
 SplashDescription basicSplash();
 
@@ -63,6 +73,14 @@ class SplashRun {
     bool start(const std::string& commandLine = "", const std::string& directory = "",
                const std::vector<std::string>& environment = {});
 
+    // Puts the probe at `relativeName` in the folder.
+    void writeProbe(const std::string& relativeName = "probe.exe");
+    // The runs that the probe at `relativeName` recorded so far.
+    std::vector<ProbeRun> probeRuns(const std::string& relativeName = "probe.exe") const;
+    // Waits until the probe recorded `count` runs, at most `milliseconds`.
+    std::vector<ProbeRun> waitForProbeRuns(size_t count, DWORD milliseconds,
+                                           const std::string& relativeName = "probe.exe") const;
+
     DWORD processId() const { return process.dwProcessId; }
     bool running() const;
     // Exit code after waiting at most `milliseconds`; STILL_ACTIVE when it did not end.
@@ -84,6 +102,7 @@ class SplashRun {
     std::string program;
     PROCESS_INFORMATION process{};
     LARGE_INTEGER startedAt{};
+    unsigned long long startedAtSystemTime = 0;
 };
 
 WindowFacts factsOf(HWND window);

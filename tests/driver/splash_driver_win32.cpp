@@ -127,6 +127,11 @@ ByteVector patternBitmap(int width, int height) {
     return bmp;
 }
 
+const ByteVector& probeImage() {
+    static const ByteVector image = readWholeFile(windowsPath(SPLASH_PROBE_PATH));
+    return image;
+}
+
 SplashDescription basicSplash() {
     SplashDescription splash;
     splash.picture = patternBitmap(64, 48);
@@ -162,6 +167,40 @@ void SplashRun::writeSplash(const SplashDescription& splash) {
 
 void SplashRun::writeProgram(const ByteVector& bytes) { writeWholeFile(programPath(), bytes); }
 
+void SplashRun::writeProbe(const std::string& relativeName) { writeFile(relativeName, probeImage()); }
+
+std::vector<ProbeRun> SplashRun::probeRuns(const std::string& relativeName) const {
+    std::string log = folderPath + "\\" + relativeName;
+    log = log.substr(0, log.find_last_of('\\') + 1) + "probe.log";
+    std::vector<ProbeRun> runs;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t space = line.find(' ');
+        if (space == std::string::npos)
+            continue;
+        unsigned long long stamp = std::stoull(line.substr(0, space));
+        ProbeRun run;
+        run.startedAfter = (static_cast<double>(stamp) - static_cast<double>(startedAtSystemTime)) / 1e4;
+        run.commandLine = line.substr(space + 1);
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+std::vector<ProbeRun> SplashRun::waitForProbeRuns(size_t count, DWORD milliseconds,
+                                                  const std::string& relativeName) const {
+    DWORD deadline = GetTickCount() + milliseconds;
+    for (;;) {
+        std::vector<ProbeRun> runs = probeRuns(relativeName);
+        if (runs.size() >= count || static_cast<LONG>(GetTickCount() - deadline) >= 0)
+            return runs;
+        pumpFor(10);
+    }
+}
+
 void SplashRun::writeFile(const std::string& relativeName, const ByteVector& bytes) {
     std::string path = folderPath + "\\" + relativeName;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -185,6 +224,9 @@ bool SplashRun::start(const std::string& commandLine, const std::string& directo
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     QueryPerformanceCounter(&startedAt);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    startedAtSystemTime = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     // The copy is always the program started; the command line only sets what it sees as
     // argument 0.
     const std::string application = programPath();
