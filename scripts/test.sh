@@ -26,5 +26,6 @@ trap '"$rig" stop' EXIT
 ctest --preset "$windows" -j "$jobs"
 # The shipped player is always the 32-bit one: check its image even where it cannot run.
 if [ "$windows" != windows ]; then
-    ctest --test-dir build/windows -R '^player_image$' --output-on-failure
+    cmake -DOBJDUMP=i686-w64-mingw32-objdump -DPLAYER=build/windows/app/splash_player.exe \
+          -P cmake/CheckPlayerImage.cmake
 fi

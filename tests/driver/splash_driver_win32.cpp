@@ -11,18 +11,20 @@ namespace driver {
 
 namespace {
 
+using WindowSearch = std::pair<DWORD, std::vector<HWND>>;
+
+BOOL CALLBACK collectWindowOf(HWND window, LPARAM context) {
+    auto* found = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->first)
+        found->second.push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> topLevelWindowsOf(DWORD processId) {
-    std::pair<DWORD, std::vector<HWND>> search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == found->first)
-                found->second.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(collectWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
