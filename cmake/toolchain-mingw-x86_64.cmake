@@ -1,16 +1,5 @@
 # Cross build for 64-bit Windows with mingw-w64: the same programs and tests as the 32-bit build,
-# for machines whose kernel cannot run 32-bit code (and so no 32-bit Wine). The -posix compilers
-# give std::mutex and std::thread, which GoogleTest needs; everything is linked statically.
-set(CMAKE_SYSTEM_NAME Windows)
+# for machines whose kernel cannot run 32-bit code (and so no 32-bit Wine).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
