@@ -7,6 +7,7 @@
 #include "requirements_check.h"
 #include "resource.h"
 #include "screen_values.h"
+#include "sound_library_win32.h"
 #include "splash_image.h"
 #include "splash_settings.h"
 #include "window_layout.h"
@@ -43,8 +44,8 @@ std::string ownProgramPath() {
 void startSound() {
     // Played once from the payload's own bytes while the start-up goes on.
     if (settingsHoldSound())
-        PlaySoundA(reinterpret_cast<LPCSTR>(splashSettings.sound.data), NULL,
-                   SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+        playSound(reinterpret_cast<LPCSTR>(splashSettings.sound.data),
+                  SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
 }
 
 // Steps after the settings load: requirements, picture, display time, sound, window.

@@ -3,6 +3,7 @@
 #include "splash_app.h"
 
 #include "resource.h"
+#include "sound_library_win32.h"
 #include "splash_image.h"
 #include "splash_settings.h"
 #include "target_launcher.h"
@@ -142,7 +143,7 @@ bool settingsHoldSound() {
 
 void stopSplashSound() {
     if (settingsHoldSound())
-        PlaySoundA(NULL, NULL, SND_NODEFAULT);
+        playSound(NULL, SND_NODEFAULT);
 }
 
 void abandonSplash(HWND window) {

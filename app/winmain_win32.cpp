@@ -2,11 +2,14 @@
 #include "splash_app.h"
 
 #include "bitmap_image.h"
+#include "system_library_win32.h"
 
 #include <new>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand) {
+    // Before anything else can load a library.
+    restrictLibrarySearch();
     // Without memory for the picture object there is nothing to show.
     splashImage = new (std::nothrow) BitmapImage;
     if (splashImage == nullptr)

@@ -2,20 +2,16 @@
 // trailer and then the whole block straight into its final buffer.
 #include "payload_reader.h"
 
+#include "decimal_text.h"
 #include "file_access.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-std::string fileInBraces(const std::string& fileName) { return "{" + fileName + "}"; }
-
-std::string wideToText(std::uint64_t value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(value));
-    return buffer;
+std::string fileInBraces(const std::string& fileName) {
+    return "{" + fileName + "}";
 }
 
 UINT littleEndian32(const unsigned char* bytes) {
@@ -31,9 +27,7 @@ UINT littleEndian32(const unsigned char* bytes) {
 } // namespace
 
 std::string uintToText(UINT value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%u", value);
-    return buffer;
+    return unsignedDecimalText(value);
 }
 
 std::string systemErrorText(UINT code) {
@@ -58,30 +52,33 @@ DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file)
                   ".\nSystem Error is : " + systemErrorText(lastSystemError()) + ".");
     }
     if (fileSize < trailerSize)
-        raiseAfterClose(file, "The file size is less thean the size of trailer section. File name is " +
-                                  fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
-                                  ". Size of trailer is " + uintToText(trailerSize) + ".");
+        raiseAfterClose(file,
+                        "The file size is less thean the size of trailer section. File name is " +
+                            fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
+                            ". Size of trailer is " + uintToText(trailerSize) + ".");
 
     unsigned char trailer[trailerSize] = {};
     if (!file.seekBeforeEnd(trailerSize) || !file.read(trailer, trailerSize))
         raiseAfterClose(file, "Could not read the trailer section. File name is " +
                                   fileInBraces(fileName) + ".");
     if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
-        raiseAfterClose(file,
-                        "The trailer section is invalid. File name is " + fileInBraces(fileName) + ".");
+        raiseAfterClose(file, "The trailer section is invalid. File name is " +
+                                  fileInBraces(fileName) + ".");
 
     const UINT payloadSize = littleEndian32(trailer + sizeof trailerMarker);
     // Summed in 64 bits: a declared size near 4 GiB must not wrap and pass the check.
     const std::uint64_t dataWithTrailer = std::uint64_t{payloadSize} + trailerSize;
     if (fileSize < dataWithTrailer)
-        raiseAfterClose(file, "The file size is less thean the size data with trailer. File name is " +
-                                  fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
-                                  ". Size of data with trailer is " + wideToText(dataWithTrailer) +
-                                  ".");
+        raiseAfterClose(file,
+                        "The file size is less thean the size data with trailer. File name is " +
+                            fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
+                            ". Size of data with trailer is " +
+                            unsignedDecimalText(dataWithTrailer) + ".");
     if (dataWithTrailer > largestDataWithTrailer)
         raiseAfterClose(file, "The size data with trailer is too large. File name is " +
                                   fileInBraces(fileName) + ". Size of data with trailer is " +
-                                  wideToText(dataWithTrailer) + ". The largest size supported is " +
+                                  unsignedDecimalText(dataWithTrailer) +
+                                  ". The largest size supported is " +
                                   uintToText(largestDataWithTrailer) + ".");
 
     if (!file.seekBeforeEnd(static_cast<UINT>(dataWithTrailer)))

@@ -1,7 +1,7 @@
 // The resolution and colour-depth texts of the payload.
 #include "screen_values.h"
 
-#include <cstdio>
+#include "decimal_text.h"
 
 namespace {
 
@@ -65,10 +65,9 @@ ScreenResolution parseResolution(const char* text) {
 }
 
 std::string formatResolution(const ScreenResolution& resolution) {
-    char text[32];
-    std::snprintf(text, sizeof(text), "%d x %d", static_cast<int>(resolution.width),
-                  static_cast<int>(resolution.height));
-    return text;
+    // "%d x %d": each value as the signed 32-bit number it is passed as.
+    return signedDecimalText(static_cast<std::int32_t>(resolution.width)) + " x " +
+           signedDecimalText(static_cast<std::int32_t>(resolution.height));
 }
 
 std::int32_t parseColourDepth(const char* text) {
@@ -82,7 +81,5 @@ std::int32_t parseColourDepth(const char* text) {
 }
 
 std::string formatColourDepth(std::int32_t bits) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "%d bit", static_cast<int>(bits));
-    return text;
+    return signedDecimalText(bits) + " bit";
 }

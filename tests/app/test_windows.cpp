@@ -78,7 +78,12 @@ void pumpFor(DWORD milliseconds) {
 }
 
 BoxWatcher::BoxWatcher(HWND watchedWindow) : watched(watchedWindow) {
-    thread = std::thread([this] { watch(); });
+    thread = CreateThread(NULL, 0, watchThread, this, 0, NULL);
+}
+
+DWORD WINAPI BoxWatcher::watchThread(LPVOID self) {
+    static_cast<BoxWatcher*>(self)->watch();
+    return 0;
 }
 
 BoxWatcher::~BoxWatcher() {
@@ -87,8 +92,11 @@ BoxWatcher::~BoxWatcher() {
 
 std::vector<SeenBox> BoxWatcher::finish() {
     stopping = true;
-    if (thread.joinable())
-        thread.join();
+    if (thread != NULL) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = NULL;
+    }
     return seen;
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 // A top-level popup of the tests' own class, never shown unless asked; WM_TIMER messages are
@@ -60,10 +59,11 @@ class BoxWatcher {
     std::vector<SeenBox> finish();
 
   private:
+    static DWORD WINAPI watchThread(LPVOID self);
     void watch();
 
     HWND watched;
     std::atomic<bool> stopping{false};
     std::vector<SeenBox> seen;
-    std::thread thread;
+    HANDLE thread = NULL;
 };

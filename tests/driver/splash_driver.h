@@ -34,6 +34,15 @@ SplashDescription basicSplash();
 // A 24-bit bottom-up BMP of the given size filled by a simple pattern of its own.
 ByteVector patternBitmap(int width, int height);
 
+// A 16-bit mono 22050 Hz WAV of a 440 Hz tone lasting `seconds`.
+ByteVector toneWav(double seconds);
+
+// The file (a Unix path) to which the rig's sound device writes what the players play.
+std::string soundCaptureFile();
+
+// The bytes of a file; raises std::runtime_error when it cannot be read.
+ByteVector fileBytes(const std::string& path);
+
 struct BoxFacts {
     HWND window = nullptr;
     std::string caption;

@@ -1,7 +1,10 @@
 // The test driver's Win32 side: processes, windows, boxes, input and screen capture.
 #include "splash_driver.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -50,7 +53,8 @@ ByteVector readWholeFile(const std::string& path) {
 
 void writeWholeFile(const std::string& path, const ByteVector& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
@@ -167,9 +171,13 @@ void SplashRun::writeSplash(const SplashDescription& splash) {
     writeProgram(appendSplash(playerImage(), splash));
 }
 
-void SplashRun::writeProgram(const ByteVector& bytes) { writeWholeFile(programPath(), bytes); }
+void SplashRun::writeProgram(const ByteVector& bytes) {
+    writeWholeFile(programPath(), bytes);
+}
 
-void SplashRun::writeProbe(const std::string& relativeName) { writeFile(relativeName, probeImage()); }
+void SplashRun::writeProbe(const std::string& relativeName) {
+    writeFile(relativeName, probeImage());
+}
 
 std::vector<ProbeRun> SplashRun::probeRuns(const std::string& relativeName) const {
     std::string log = folderPath + "\\" + relativeName;
@@ -185,7 +193,8 @@ std::vector<ProbeRun> SplashRun::probeRuns(const std::string& relativeName) cons
             continue;
         unsigned long long stamp = std::stoull(line.substr(0, space));
         ProbeRun run;
-        run.startedAfter = (static_cast<double>(stamp) - static_cast<double>(startedAtSystemTime)) / 1e4;
+        run.startedAfter =
+            (static_cast<double>(stamp) - static_cast<double>(startedAtSystemTime)) / 1e4;
         run.commandLine = line.substr(space + 1);
         runs.push_back(run);
     }
@@ -228,12 +237,13 @@ bool SplashRun::start(const std::string& commandLine, const std::string& directo
     QueryPerformanceCounter(&startedAt);
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    startedAtSystemTime = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    startedAtSystemTime =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     // The copy is always the program started; the command line only sets what it sees as
     // argument 0.
     const std::string application = programPath();
-    BOOL created = CreateProcessA(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  workingFolder.c_str(), &startup, &process);
+    BOOL created = CreateProcessA(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                                  0, nullptr, workingFolder.c_str(), &startup, &process);
     for (const auto& [name, value] : saved)
         SetEnvironmentVariableA(name.c_str(), value == "\x01" ? nullptr : value.c_str());
     return created != FALSE;
@@ -257,7 +267,9 @@ DWORD SplashRun::waitForExit(DWORD milliseconds) {
     return code;
 }
 
-double SplashRun::elapsed() const { return millisecondsSince(startedAt); }
+double SplashRun::elapsed() const {
+    return millisecondsSince(startedAt);
+}
 
 HWND SplashRun::waitForWindow(const char* className, DWORD milliseconds, bool mustBeVisible) {
     DWORD deadline = GetTickCount() + milliseconds;
@@ -377,6 +389,42 @@ void pumpFor(DWORD milliseconds) {
         if (milliseconds != 0)
             Sleep(1);
     } while (static_cast<LONG>(GetTickCount() - deadline) < 0);
+}
+
+ByteVector toneWav(double seconds) {
+    const UINT samples = static_cast<UINT>(22050 * seconds);
+    ByteVector wav(44 + samples * 2, 0);
+    auto put = [&](size_t at, UINT value, int width) {
+        for (int i = 0; i < width; ++i)
+            wav[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    std::copy_n("RIFF", 4, wav.begin());
+    put(4, static_cast<UINT>(wav.size() - 8), 4);
+    std::copy_n("WAVEfmt ", 8, wav.begin() + 8);
+    put(16, 16, 4);
+    put(20, 1, 2);
+    put(22, 1, 2);
+    put(24, 22050, 4);
+    put(28, 44100, 4);
+    put(32, 2, 2);
+    put(34, 16, 2);
+    std::copy_n("data", 4, wav.begin() + 36);
+    put(40, samples * 2, 4);
+    for (UINT i = 0; i < samples; ++i)
+        put(44 + i * 2,
+            static_cast<UINT>(static_cast<int>(8000 * std::sin(i * 2 * 3.14159265 * 440 / 22050)) &
+                              0xFFFF),
+            2);
+    return wav;
+}
+
+std::string soundCaptureFile() {
+    const char* path = std::getenv("SPLASH_SOUND_CAPTURE");
+    return path != nullptr ? path : "";
+}
+
+ByteVector fileBytes(const std::string& path) {
+    return readWholeFile(path);
 }
 
 } // namespace driver

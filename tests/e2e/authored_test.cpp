@@ -24,10 +24,11 @@ TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
     ASSERT_NE(stbi_write_png(png.c_str(), width, height, 3, rgb.data(), width * 3), 0);
     run.writeProbe();
 
-    std::string command = "\"" + windowsPath(SPLASHPACK_PATH) + "\" build --player \"" +
-                          windowsPath(SPLASH_PLAYER_FILE) + "\" --picture \"" + png +
-                          "\" --target probe.exe --display-time 60s --launch-delay 20s --output \"" +
-                          run.programPath() + "\" --quiet";
+    std::string command =
+        "\"" + windowsPath(SPLASHPACK_PATH) + "\" build --player \"" +
+        windowsPath(SPLASH_PLAYER_FILE) + "\" --picture \"" + png +
+        "\" --target probe.exe --display-time 60s --launch-delay 20s --output \"" +
+        run.programPath() + "\" --quiet";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION tool{};
@@ -52,7 +53,8 @@ TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
     std::vector<UINT> screen = captureScreen(rect);
     int differing = 0;
     for (int i = 0; i < width * height; ++i) {
-        UINT expected = static_cast<UINT>(rgb[i * 3]) << 16 | static_cast<UINT>(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
+        UINT expected = static_cast<UINT>(rgb[i * 3]) << 16 |
+                        static_cast<UINT>(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
         if (screen[i] != expected)
             ++differing;
     }

@@ -9,7 +9,8 @@ using namespace driver;
 
 namespace {
 
-SplashDescription launching(const std::string& target, UINT displayTime = 60000, UINT launchDelay = 400) {
+SplashDescription launching(const std::string& target, UINT displayTime = 60000,
+                            UINT launchDelay = 400) {
     SplashDescription splash = basicSplash();
     splash.targetFile = target;
     splash.displayTime = displayTime;
@@ -40,7 +41,8 @@ class Association {
   private:
     static void setValue(const std::string& key, const std::string& value) {
         HKEY handle = nullptr;
-        RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                        nullptr);
         RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>(value.size() + 1));
         RegCloseKey(handle);
@@ -96,7 +98,9 @@ TEST(Launch, AnEmptyTargetNameIsReportedAndTheWindowStays) {
     BoxFacts box;
     ASSERT_TRUE(run.waitForMessageBox(box, 10000));
     EXPECT_EQ(box.caption, "Execute the target application error.");
-    EXPECT_EQ(box.body, "The application to load is unknown.\nCould not load the resource IDS_FILE_TO_SHELL.");
+    EXPECT_EQ(
+        box.body,
+        "The application to load is unknown.\nCould not load the resource IDS_FILE_TO_SHELL.");
     EXPECT_TRUE(IsWindowVisible(window));
     SplashRun::pressOk(box);
     pumpFor(1500);
@@ -130,6 +134,7 @@ TEST(Launch, ADocumentOfTheWordProcessorGoesThroughTheExtendedCall) {
     ASSERT_NE(window, nullptr);
     auto runs = run.waitForProbeRuns(1, 10000, "office\\WINWORD.EXE");
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_NE(runs[0].commandLine.find("letter.splashdoc"), std::string::npos) << runs[0].commandLine;
+    EXPECT_NE(runs[0].commandLine.find("letter.splashdoc"), std::string::npos)
+        << runs[0].commandLine;
     closeAndExpectExit(run, window);
 }

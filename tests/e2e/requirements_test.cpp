@@ -38,7 +38,8 @@ std::string outcomeOf(const std::string& program, const SplashDescription& splas
     EXPECT_EQ(box.caption, "System Requirements Not Met");
     SplashRun::pressOk(box);
     EXPECT_EQ(run.waitForExit(10000), 0u);
-    EXPECT_EQ(run.waitForWindow("SPLASH_BMP", 0, false), nullptr) << "no window after a failed check";
+    EXPECT_EQ(run.waitForWindow("SPLASH_BMP", 0, false), nullptr)
+        << "no window after a failed check";
     return box.body.empty() ? "(empty)" : box.body;
 }
 
@@ -98,7 +99,8 @@ TEST(Requirements, ColourDepthOfThisScreen) {
 }
 
 TEST(Requirements, TheMessageShown) {
-    EXPECT_EQ(outcomeOf("splash.exe", requiring("1", "", "", "Needs Windows 95.")), "Needs Windows 95.");
+    EXPECT_EQ(outcomeOf("splash.exe", requiring("1", "", "", "Needs Windows 95.")),
+              "Needs Windows 95.");
     EXPECT_EQ(outcomeOf("splash.exe", requiring("1", "", "", " \t\r\n ")), defaultMessage);
     EXPECT_EQ(outcomeOf("splash.exe", requiring("1", "", "", "  Kept as written.\n")),
               "  Kept as written.\n");

@@ -45,7 +45,8 @@ std::string loadErrorOf(SplashRun& run, const std::string& commandLine = "",
 TEST(StartUp, PlayerWithoutPayloadReportsAnInvalidTrailer) {
     SplashRun run;
     run.writeProgram(playerImage());
-    EXPECT_EQ(loadErrorOf(run), "The trailer section is invalid. File name is {" + run.programPath() + "}.");
+    EXPECT_EQ(loadErrorOf(run),
+              "The trailer section is invalid. File name is {" + run.programPath() + "}.");
 }
 
 TEST(StartUp, EveryReaderFailureShowsItsText) {
@@ -98,8 +99,9 @@ TEST(StartUp, TinyFilesAreReportedBeforeAnyRead) {
                       0u)
                 << body;
         } else {
-            EXPECT_EQ(body, "The file size is less thean the size of trailer section. File name is {" +
-                                tiny + "}. File size is 19. Size of trailer is 20.");
+            EXPECT_EQ(body,
+                      "The file size is less thean the size of trailer section. File name is {" +
+                          tiny + "}. File size is 19. Size of trailer is 20.");
         }
     }
 }

@@ -26,7 +26,8 @@ struct Started {
     double shownAt = 0;
 };
 
-void startSplash(Started& s, SplashDescription splash, const std::vector<std::string>& environment = {}) {
+void startSplash(Started& s, SplashDescription splash,
+                 const std::vector<std::string>& environment = {}) {
     s.run.writeProbe();
     if (splash.targetFile.empty())
         splash.targetFile = "probe.exe";
@@ -50,29 +51,6 @@ ByteVector readFile(const std::string& path) {
 }
 
 // A WAV of a 440 Hz tone: 16-bit mono at 22050 Hz.
-ByteVector toneWav(double seconds) {
-    const UINT samples = static_cast<UINT>(22050 * seconds);
-    ByteVector wav(44 + samples * 2, 0);
-    auto put = [&](size_t at, UINT value, int width) {
-        for (int i = 0; i < width; ++i)
-            wav[at + i] = static_cast<unsigned char>(value >> (8 * i));
-    };
-    std::copy_n("RIFF", 4, wav.begin());
-    put(4, static_cast<UINT>(wav.size() - 8), 4);
-    std::copy_n("WAVEfmt ", 8, wav.begin() + 8);
-    put(16, 16, 4);
-    put(20, 1, 2);
-    put(22, 1, 2);
-    put(24, 22050, 4);
-    put(28, 44100, 4);
-    put(32, 2, 2);
-    put(34, 16, 2);
-    std::copy_n("data", 4, wav.begin() + 36);
-    put(40, samples * 2, 4);
-    for (UINT i = 0; i < samples; ++i)
-        put(44 + i * 2, static_cast<UINT>(static_cast<int>(8000 * std::sin(i * 2 * 3.14159265 * 440 / 22050)) & 0xFFFF), 2);
-    return wav;
-}
 
 } // namespace
 
@@ -211,12 +189,6 @@ TEST(Drawing, ALargerPictureIsScaledIntoTheWholeWindow) {
     EXPECT_EQ(at(768, 288), 0x10C0C0u);
     PostMessageA(s.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(s.run.waitForExit(10000), 0u);
-}
-
-// The rig's sound device writes what the players play to this file (a Unix path).
-std::string soundCaptureFile() {
-    const char* path = std::getenv("SPLASH_SOUND_CAPTURE");
-    return path != nullptr ? path : "";
 }
 
 TEST(Sound, PlaysFromMemoryAndStopsWhenTheWindowHides) {

@@ -14,7 +14,9 @@ struct GeometryCase {
     RECT expected;
 };
 
-RECT placed(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
+RECT placed(int x, int y, int width, int height) {
+    return RECT{x, y, x + width, y + height};
+}
 
 const std::vector<GeometryCase> casesForThisScreen() {
 #if SPLASH_SCREEN_WIDTH == 1024
@@ -37,8 +39,9 @@ TEST(WindowGeometry, ClassTitleStylesAndPlacement) {
         SCOPED_TRACE(c.what);
         SplashRun run;
         SplashDescription splash = basicSplash();
-        splash.picture = c.pictureWidth == 0 ? ByteVector{'B', 'A', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}
-                                             : patternBitmap(c.pictureWidth, c.pictureHeight);
+        splash.picture = c.pictureWidth == 0
+                             ? ByteVector{'B', 'A', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}
+                             : patternBitmap(c.pictureWidth, c.pictureHeight);
         splash.targetFile = "probe.exe";
         splash.launchDelay = 60000;
         run.writeProbe();
