@@ -19,9 +19,17 @@ for preset in native windows $windows; do
     cmake --build --preset "$preset" -j "$jobs"
 done
 
-ctest --preset native -j "$jobs"
+# Leaks are reported as failures, as every other sanitizer finding is.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --preset native -j "$jobs"
 
 rig="build/$windows/wine-run"
 trap '"$rig" stop' EXIT
 "$rig" start
 ctest --preset "$windows" -j "$jobs"
+# No player copy, probe or tool may outlive the tests that started it.
+leftovers=$(ps -eo pid=,args= | grep -iE '\\(splash[^\\]*|probe|plain_loader)\.exe' | grep -v grep || true)
+if [ -n "$leftovers" ]; then
+    echo "left running after the Windows tests:"; echo "$leftovers"
+    exit 1
+fi
