@@ -22,6 +22,8 @@ done
 # Leaks are reported as failures, as every other sanitizer finding is.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --preset native -j "$jobs"
+# A short run of each fuzz target, so that they keep building and finding nothing.
+bash scripts/fuzz.sh "${SPLASH_FUZZ_SECONDS:-15}"
 
 rig="build/$windows/wine-run"
 trap '"$rig" stop' EXIT

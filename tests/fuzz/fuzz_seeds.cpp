@@ -1,0 +1,198 @@
+// Writes the seed corpora of the fuzz targets: whole splash files and bare payload blocks made
+// by the payload writer, small BMPs of each accepted bit count, and copies of the BMP test
+// corpus when its folder is given.
+//   fuzz_seeds <corpus folder> [<bmpsuite folder>]
+#include "payload_writer.h"
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void putLittle(ByteVector& bytes, std::uint32_t value, int width) {
+    for (int i = 0; i < width; ++i)
+        bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// An uncompressed BMP with a 40-byte header, a full palette for palette bit counts (or
+// `coloursUsed` entries when given) and a simple pattern in the pixels.
+ByteVector makeBitmap(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
+                      std::uint32_t coloursUsed = 0) {
+    const std::uint32_t entries =
+        coloursUsed != 0 ? coloursUsed : (bitCount <= 8 ? 1u << bitCount : 0);
+    const std::uint32_t absoluteHeight = height < 0 ? -height : height;
+    const std::uint32_t stride = (std::uint32_t(width) * bitCount + 31) / 32 * 4;
+    const std::uint32_t bitsOffset = 14 + 40 + entries * 4;
+    const std::uint32_t fileSize = bitsOffset + stride * absoluteHeight;
+    ByteVector bytes{'B', 'M'};
+    putLittle(bytes, fileSize, 4);
+    putLittle(bytes, 0, 4);
+    putLittle(bytes, bitsOffset, 4);
+    putLittle(bytes, 40, 4);
+    putLittle(bytes, std::uint32_t(width), 4);
+    putLittle(bytes, std::uint32_t(height), 4);
+    putLittle(bytes, 1, 2);
+    putLittle(bytes, bitCount, 2);
+    putLittle(bytes, 0, 4); // BI_RGB
+    putLittle(bytes, stride * absoluteHeight, 4);
+    putLittle(bytes, 2835, 4);
+    putLittle(bytes, 2835, 4);
+    putLittle(bytes, coloursUsed, 4);
+    putLittle(bytes, 0, 4);
+    for (std::uint32_t i = 0; i < entries; ++i)
+        putLittle(bytes, i * 0x00102030u & 0x00FFFFFFu, 4);
+    for (std::uint32_t i = 0; i < stride * absoluteHeight; ++i)
+        bytes.push_back(static_cast<unsigned char>(i * 37));
+    return bytes;
+}
+
+// A short mono 8-bit PCM WAV.
+ByteVector makeSound() {
+    ByteVector samples;
+    for (int i = 0; i < 64; ++i)
+        samples.push_back(static_cast<unsigned char>(128 + (i % 16 < 8 ? 40 : -40)));
+    ByteVector bytes{'R', 'I', 'F', 'F'};
+    putLittle(bytes, std::uint32_t(36 + samples.size()), 4);
+    for (char c : std::string("WAVEfmt "))
+        bytes.push_back(static_cast<unsigned char>(c));
+    putLittle(bytes, 16, 4);
+    putLittle(bytes, 1, 2);    // PCM
+    putLittle(bytes, 1, 2);    // mono
+    putLittle(bytes, 8000, 4); // samples per second
+    putLittle(bytes, 8000, 4); // bytes per second
+    putLittle(bytes, 1, 2);    // block align
+    putLittle(bytes, 8, 2);    // bits per sample
+    for (char c : std::string("data"))
+        bytes.push_back(static_cast<unsigned char>(c));
+    putLittle(bytes, std::uint32_t(samples.size()), 4);
+    bytes.insert(bytes.end(), samples.begin(), samples.end());
+    return bytes;
+}
+
+std::vector<SplashDescription> splashes() {
+    std::vector<SplashDescription> all;
+
+    all.emplace_back(); // nothing but the empty texts and zero numbers
+
+    SplashDescription full;
+    full.picture = makeBitmap(3, 2, 24);
+    full.sound = makeSound();
+    full.targetFile = "setup.exe";
+    full.displayTime = 4000;
+    full.launchDelay = 1500;
+    full.versionList = "1 2 3 4 5 6";
+    full.resolution = "800 x 600";
+    full.colourDepth = "16 bit";
+    full.requirementsMessage = "This program needs a larger screen.";
+    full.skippedText = "kept by the authoring tool";
+    full.skippedBytes = {1, 2, 3, 4, 5, 6, 7, 8};
+    full.imageOption = 1;
+    all.push_back(full);
+
+    SplashDescription palette;
+    palette.picture = makeBitmap(5, -4, 8, 16);
+    palette.targetFile = "docs\\read me.txt";
+    palette.displayTime = 0xFFFFFFFFu;
+    palette.versionList = "0 6 4";
+    palette.resolution = "1024x768";
+    palette.colourDepth = "8 bit";
+    all.push_back(palette);
+
+    SplashDescription limits;
+    limits.sound = makeSound();
+    limits.versionList = std::string(99, '1');
+    limits.resolution = "4294967295 x 4294967296";
+    limits.colourDepth = std::string(99, '9');
+    limits.requirementsMessage = std::string(300, 'm');
+    all.push_back(limits);
+    return all;
+}
+
+void writeFile(const fs::path& path, const ByteVector& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
+    const fs::path payloadSeeds = corpus / "payload";
+    const fs::path settingsSeeds = corpus / "settings";
+    const fs::path bitmapSeeds = corpus / "bitmap";
+    for (const fs::path& folder : {payloadSeeds, settingsSeeds, bitmapSeeds}) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+
+    // A stand-in for the player's own bytes in front of the block.
+    const ByteVector player{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF};
+    int index = 0;
+    for (const SplashDescription& splash : splashes()) {
+        const ByteVector block = buildPayloadBlock(splash);
+        const std::string name = "splash-" + std::to_string(index++);
+        writeFile(settingsSeeds / (name + ".block"), block);
+        writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
+        writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
+    }
+
+    const struct {
+        const char* name;
+        std::int32_t width;
+        std::int32_t height;
+        std::uint16_t bitCount;
+        std::uint32_t coloursUsed;
+    } bitmaps[] = {
+        {"mono", 9, 3, 1, 0},        {"nibble", 7, 2, 4, 0},  {"palette", 4, 4, 8, 0},
+        {"few-colours", 3, 3, 8, 5}, {"rgb555", 5, 3, 16, 0}, {"rgb", 3, 2, 24, 0},
+        {"top-down", 2, -3, 24, 0},  {"rgbx", 2, 2, 32, 0},   {"rgb-with-table", 2, 1, 24, 2},
+    };
+    for (const auto& bitmap : bitmaps)
+        writeFile(bitmapSeeds / (std::string(bitmap.name) + ".bmp"),
+                  makeBitmap(bitmap.width, bitmap.height, bitmap.bitCount, bitmap.coloursUsed));
+
+    if (bmpsuite.empty())
+        return;
+    int copied = 0;
+    for (const char* group : {"g", "b", "q"}) {
+        const fs::path folder = bmpsuite / group;
+        if (!fs::is_directory(folder))
+            continue;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
+                continue;
+            fs::copy_file(entry.path(),
+                          bitmapSeeds /
+                              (std::string(group) + "-" + entry.path().filename().string()),
+                          fs::copy_options::overwrite_existing);
+            ++copied;
+        }
+    }
+    if (copied == 0)
+        std::cerr << "fuzz_seeds: no BMP files under " << bmpsuite.string() << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::cerr << "usage: fuzz_seeds <corpus folder> [<bmpsuite folder>]\n";
+        return 2;
+    }
+    try {
+        writeSeeds(argv[1], argc == 3 ? fs::path(argv[2]) : fs::path());
+    } catch (const std::string& message) {
+        std::cerr << "fuzz_seeds: " << message << "\n";
+        return 1;
+    } catch (const std::exception& error) {
+        std::cerr << "fuzz_seeds: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
