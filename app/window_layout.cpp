@@ -23,6 +23,12 @@ WindowSize fitToScreen(WindowSize picture, WindowSize screen) {
         fitted.width = byWidth / picture.height;
         fitted.height = screen.height;
     }
+    // A thin picture can shrink to nothing across; a window without area is never painted, and
+    // the first paint is what starts the timers, so it keeps one pixel while the screen has one.
+    if (fitted.width == 0 && screen.width > 0)
+        fitted.width = 1;
+    if (fitted.height == 0 && screen.height > 0)
+        fitted.height = 1;
     return fitted;
 }
 

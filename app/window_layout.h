@@ -27,7 +27,8 @@ constexpr UINT defaultWindowHeight = 90;
 constexpr UINT minimumDisplayAfterLaunch = 50;
 
 // Scales `picture` down, keeping its proportions, when it is wider or higher than `screen`;
-// a picture that fits keeps its size and is never enlarged. Products wrap modulo 2^32.
+// a picture that fits keeps its size and is never enlarged. Products wrap modulo 2^32. A side
+// that shrinks to 0 keeps one pixel when the screen has one.
 WindowSize fitToScreen(WindowSize picture, WindowSize screen);
 
 // Top-left corner that centres `window` on `screen`, rounded down.

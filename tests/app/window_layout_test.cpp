@@ -56,11 +56,16 @@ const FitCase degenerateFits[] = {
     {"zero height on a zero-high screen", 10, 0, 5, 0, 5, 0},
     {"zero picture on a zero screen", 0, 0, 0, 0, 0, 0},
     {"zero width on a zero screen", 0, 7, 0, 0, 0, 0},
-    // 65536 x 65536 wraps to 0, below 1 x 65536: the width decides, products taken mod 2^32.
-    {"wrapping product", 65536, 65536, 65536, 1, 65536, 0},
+    // 65536 x 65536 wraps to 0, below 1 x 65536: the width decides, products taken mod 2^32;
+    // the height that comes out as 0 keeps one pixel.
+    {"wrapping product", 65536, 65536, 65536, 1, 65536, 1},
+    // Thin pictures that shrink to nothing across keep one pixel, so the window gets painted.
+    {"thin and wide", 32767, 1, 1024, 768, 1024, 1},
+    {"thin and high", 1, 32767, 1024, 768, 1, 768},
+    {"thin on a small screen", 32767, 3, 640, 480, 640, 1},
 };
 
-TEST(WindowLayout, DegenerateSizesNeverDivideByZero) {
+TEST(WindowLayout, DegenerateSizesNeverDivideByZeroNorVanish) {
     for (const FitCase& c : degenerateFits) {
         SCOPED_TRACE(c.name);
         WindowSize picture;
