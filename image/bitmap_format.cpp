@@ -1,6 +1,8 @@
 // BMP validation: every field is read little-endian from a checked extent of the bytes.
 #include "bitmap_format.h"
 
+#include "little_endian.h"
+
 #include <string>
 
 namespace {
@@ -20,17 +22,8 @@ constexpr UINT infoHeightAt = heightAt - bitmapInfoHeaderOffset;
 
 constexpr UINT colourEntrySize = 4;
 
-std::uint16_t readU16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t readU32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 std::int32_t readI32(const unsigned char* p) {
-    return static_cast<std::int32_t>(readU32(p));
+    return static_cast<std::int32_t>(readLittleEndian32(p));
 }
 
 bool supportedBitCount(UINT bitCount) {
@@ -64,16 +57,16 @@ BitmapVerdict checkBitmap(const unsigned char* bytes, UINT size, BitmapLayout& l
         return BitmapVerdict::notBitmapFile;
     if (size < bitmapFileHeaderSize + bitmapInfoHeaderSize)
         return BitmapVerdict::shorterThanInfoHeader;
-    if (readU32(bytes + infoSizeAt) != bitmapInfoHeaderSize)
+    if (readLittleEndian32(bytes + infoSizeAt) != bitmapInfoHeaderSize)
         return BitmapVerdict::unsupportedInfoHeader;
-    if (readU32(bytes + compressionAt) != 0)
+    if (readLittleEndian32(bytes + compressionAt) != 0)
         return BitmapVerdict::compressed;
 
-    const UINT bitsOffset = readU32(bytes + bitsOffsetAt);
+    const UINT bitsOffset = readLittleEndian32(bytes + bitsOffsetAt);
     if (bitsOffset > size)
         return BitmapVerdict::bitsBeyondEnd;
 
-    const UINT bitCount = readU16(bytes + bitCountAt);
+    const UINT bitCount = readLittleEndian16(bytes + bitCountAt);
     if (!supportedBitCount(bitCount))
         return BitmapVerdict::unsupportedBitCount;
 
@@ -86,7 +79,7 @@ BitmapVerdict checkBitmap(const unsigned char* bytes, UINT size, BitmapLayout& l
 
     const UINT tableOffset = bitmapFileHeaderSize + bitmapInfoHeaderSize;
     const std::uint64_t tableBytes =
-        colourEntries(bitCount, readU32(bytes + coloursUsedAt)) * colourEntrySize;
+        colourEntries(bitCount, readLittleEndian32(bytes + coloursUsedAt)) * colourEntrySize;
     if (tableOffset + tableBytes > bitsOffset)
         return BitmapVerdict::colourTableOutside;
 

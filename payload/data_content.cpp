@@ -15,16 +15,26 @@ bool registryAlive = false;
 // user priority runs first on construction and last on destruction.
 __attribute__((init_priority(101))) static ContentRegistry theRegistry;
 
-ContentRegistry::ContentRegistry() { registryAlive = true; }
+ContentRegistry::ContentRegistry() {
+    registryAlive = true;
+}
 
 // Remaining entries are discarded without freeing their buffers.
-ContentRegistry::~ContentRegistry() { registryAlive = false; }
+ContentRegistry::~ContentRegistry() {
+    registryAlive = false;
+}
 
-ContentRegistry& ContentRegistry::instance() { return theRegistry; }
+ContentRegistry& ContentRegistry::instance() {
+    return theRegistry;
+}
 
-bool ContentRegistry::isAlive() { return registryAlive; }
+bool ContentRegistry::isAlive() {
+    return registryAlive;
+}
 
-void ContentRegistry::addHolder(const unsigned char* buffer) { ++counts[buffer]; }
+void ContentRegistry::addHolder(const unsigned char* buffer) {
+    ++counts[buffer];
+}
 
 bool ContentRegistry::removeHolder(const unsigned char* buffer, bool& lastHolderGone) {
     lastHolderGone = false;
@@ -62,7 +72,9 @@ DataContent::DataContent(unsigned char* pointer, UINT size, bool owned) {
     create(pointer, size, owned);
 }
 
-DataContent::DataContent(const DataContent& other) { create(other.data, other.size, other.owned); }
+DataContent::DataContent(const DataContent& other) {
+    create(other.data, other.size, other.owned);
+}
 
 DataContent& DataContent::operator=(const DataContent& other) {
     if (this == &other)

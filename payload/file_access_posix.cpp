@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-ReadOnlyFile::~ReadOnlyFile() { close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    close();
+}
 
 bool ReadOnlyFile::open(const std::string& fileName) {
     close();
@@ -53,6 +55,10 @@ void ReadOnlyFile::close() {
     handle = invalidHandle;
 }
 
-UINT lastSystemError() { return static_cast<UINT>(errno); }
+UINT lastSystemError() {
+    return static_cast<UINT>(errno);
+}
 
-std::string systemMessageText(UINT code) { return std::strerror(static_cast<int>(code)); }
+std::string systemMessageText(UINT code) {
+    return std::strerror(static_cast<int>(code));
+}

@@ -5,11 +5,15 @@
 
 namespace {
 
-HANDLE asHandle(long long value) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(value)); }
+HANDLE asHandle(long long value) {
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(value));
+}
 
 } // namespace
 
-ReadOnlyFile::~ReadOnlyFile() { close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    close();
+}
 
 bool ReadOnlyFile::open(const std::string& fileName) {
     close();
@@ -54,7 +58,9 @@ void ReadOnlyFile::close() {
     handle = invalidHandle;
 }
 
-UINT lastSystemError() { return GetLastError(); }
+UINT lastSystemError() {
+    return GetLastError();
+}
 
 std::string systemMessageText(UINT code) {
     char* text = nullptr;

@@ -4,6 +4,7 @@
 
 #include "decimal_text.h"
 #include "file_access.h"
+#include "little_endian.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,11 +13,6 @@ namespace {
 
 std::string fileInBraces(const std::string& fileName) {
     return "{" + fileName + "}";
-}
-
-UINT littleEndian32(const unsigned char* bytes) {
-    return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8 |
-           static_cast<UINT>(bytes[2]) << 16 | static_cast<UINT>(bytes[3]) << 24;
 }
 
 [[noreturn]] void raiseAfterClose(ReadOnlyFile& file, const std::string& message) {
@@ -65,7 +61,7 @@ DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file)
         raiseAfterClose(file, "The trailer section is invalid. File name is " +
                                   fileInBraces(fileName) + ".");
 
-    const UINT payloadSize = littleEndian32(trailer + sizeof trailerMarker);
+    const UINT payloadSize = readLittleEndian32(trailer + sizeof trailerMarker);
     // Summed in 64 bits: a declared size near 4 GiB must not wrap and pass the check.
     const std::uint64_t dataWithTrailer = std::uint64_t{payloadSize} + trailerSize;
     if (fileSize < dataWithTrailer)

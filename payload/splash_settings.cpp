@@ -1,6 +1,7 @@
 // Decoding of the payload block into the settings record.
 #include "splash_settings.h"
 
+#include "little_endian.h"
 #include "payload_reader.h"
 
 #include <cstring>
@@ -30,11 +31,7 @@ class BlockReader {
         return start;
     }
 
-    UINT takeNumber() {
-        const unsigned char* bytes = take(4);
-        return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8 |
-               static_cast<UINT>(bytes[2]) << 16 | static_cast<UINT>(bytes[3]) << 24;
-    }
+    UINT takeNumber() { return readLittleEndian32(take(4)); }
 
     // A NUL-terminated text at the current offset; the offset moves past its NUL.
     std::string takeText() {

@@ -1,16 +1,17 @@
 // BMP headers of every size, run-length decoding, and the 24-bit BMP writer.
 #include "bitmap_codec.h"
 
+#include "little_endian.h"
 #include "tool_error.h"
 
 namespace {
 
 UINT read16(const ByteVector& bytes, std::size_t at) {
-    return static_cast<UINT>(bytes[at]) | static_cast<UINT>(bytes[at + 1]) << 8;
+    return readLittleEndian16(&bytes[at]);
 }
 
 UINT read32(const ByteVector& bytes, std::size_t at) {
-    return read16(bytes, at) | read16(bytes, at + 2) << 16;
+    return readLittleEndian32(&bytes[at]);
 }
 
 void write16(ByteVector& bytes, UINT value) {

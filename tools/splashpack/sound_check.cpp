@@ -1,20 +1,13 @@
 // Walks the RIFF chunks of a WAV file: the format chunk must be there and whole.
 #include "sound_check.h"
 
+#include "little_endian.h"
 #include "tool_error.h"
 
 #include <cstdint>
 #include <cstring>
 
 namespace {
-
-UINT read16(const unsigned char* bytes) {
-    return static_cast<UINT>(bytes[0]) | static_cast<UINT>(bytes[1]) << 8;
-}
-
-UINT read32(const unsigned char* bytes) {
-    return read16(bytes) | read16(bytes + 2) << 16;
-}
 
 // The smallest format record: tag, channels, rate, byte rate, block alignment.
 constexpr UINT smallestFormatChunk = 14;
@@ -28,7 +21,7 @@ SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
         return facts;
     }
     // The system reads as far as the RIFF size says, so all of it must be there.
-    std::uint64_t riffEnd = std::uint64_t(read32(bytes + 4)) + 8;
+    std::uint64_t riffEnd = std::uint64_t(readLittleEndian32(bytes + 4)) + 8;
     if (riffEnd > size) {
         facts.problem = "is cut short: its RIFF header counts " + std::to_string(riffEnd) +
                         " bytes and the file has " + std::to_string(size);
@@ -38,7 +31,7 @@ SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
     std::uint64_t at = 12;
     while (at + 8 <= riffEnd) {
         const unsigned char* chunk = bytes + at;
-        std::uint64_t length = read32(chunk + 4);
+        std::uint64_t length = readLittleEndian32(chunk + 4);
         if (at + 8 + length > riffEnd) {
             facts.problem = "is damaged: its \"" +
                             std::string(reinterpret_cast<const char*>(chunk), 4) +
@@ -52,10 +45,10 @@ SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
                 return facts;
             }
             hasFormat = true;
-            facts.formatTag = read16(chunk + 8);
-            facts.channels = read16(chunk + 10);
-            facts.samplesPerSecond = read32(chunk + 12);
-            facts.bitsPerSample = length >= 16 ? read16(chunk + 22) : 0;
+            facts.formatTag = readLittleEndian16(chunk + 8);
+            facts.channels = readLittleEndian16(chunk + 10);
+            facts.samplesPerSecond = readLittleEndian32(chunk + 12);
+            facts.bitsPerSample = length >= 16 ? readLittleEndian16(chunk + 22) : 0;
         } else if (std::memcmp(chunk, "data", 4) == 0 && !facts.hasData) {
             facts.hasData = true;
             facts.dataBytes = static_cast<UINT>(length);
