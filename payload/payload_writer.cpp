@@ -45,9 +45,8 @@ void appendFixedText(ByteVector& bytes, const std::string& text, const char* wha
     bytes.insert(bytes.end(), fixedFieldSize - text.size(), 0);
 }
 
-} // namespace
-
-ByteVector buildPayloadBlock(const SplashDescription& splash) {
+// The block's size, after every check that the player could read the block back.
+std::uint64_t checkedBlockSize(const SplashDescription& splash) {
     checkSize(splash.picture.size(), "picture");
     checkSize(splash.sound.size(), "sound");
     checkNoNul(splash.targetFile, "target file name");
@@ -58,46 +57,75 @@ ByteVector buildPayloadBlock(const SplashDescription& splash) {
                           splash.requirementsMessage.size() + 1 + splash.skippedText.size() + 1 +
                           splash.skippedBytes.size() + 4;
     checkSize(total, "payload block");
+    return total;
+}
 
+// The fields of the block, in their order, added to `bytes`.
+void appendBlock(ByteVector& bytes, const SplashDescription& splash) {
+    appendNumber(bytes, static_cast<UINT>(splash.picture.size()));
+    appendBytes(bytes, splash.picture);
+    appendNumber(bytes, static_cast<UINT>(splash.sound.size()));
+    appendBytes(bytes, splash.sound);
+    appendText(bytes, splash.targetFile);
+    appendNumber(bytes, splash.displayTime);
+    appendNumber(bytes, splash.launchDelay);
+    appendFixedText(bytes, splash.versionList, "version list");
+    appendFixedText(bytes, splash.resolution, "resolution text");
+    appendFixedText(bytes, splash.colourDepth, "colour text");
+    appendText(bytes, splash.requirementsMessage);
+    appendText(bytes, splash.skippedText);
+    bytes.insert(bytes.end(), splash.skippedBytes.begin(), splash.skippedBytes.end());
+    appendNumber(bytes, splash.imageOption);
+}
+
+// The size of the player with a block of `blockSize` bytes and the trailer, after the checks
+// that the reader could find the block again.
+std::uint64_t checkedImageSize(std::uint64_t playerSize, std::uint64_t blockSize) {
+    if (blockSize == 0)
+        raiseText("appendPayload - the payload block is empty.");
+    // The reader positions itself from the file's end with a signed 32-bit distance.
+    if (blockSize + trailerSize > largestDataWithTrailer)
+        raiseText("appendPayload - the payload block with its trailer is larger than " +
+                  uintToText(largestDataWithTrailer) + " bytes.");
+    std::uint64_t total = playerSize + blockSize + trailerSize;
+    if (total > largestSize)
+        raiseText("appendPayload - the player with its payload is larger than 4294967295 bytes.");
+    return total;
+}
+
+void appendTrailer(ByteVector& image, std::uint64_t blockSize) {
+    image.insert(image.end(), trailerMarker, trailerMarker + sizeof(trailerMarker));
+    appendNumber(image, static_cast<UINT>(blockSize));
+}
+
+} // namespace
+
+ByteVector buildPayloadBlock(const SplashDescription& splash) {
+    const std::uint64_t total = checkedBlockSize(splash);
     ByteVector block;
     block.reserve(static_cast<std::size_t>(total));
-    appendNumber(block, static_cast<UINT>(splash.picture.size()));
-    appendBytes(block, splash.picture);
-    appendNumber(block, static_cast<UINT>(splash.sound.size()));
-    appendBytes(block, splash.sound);
-    appendText(block, splash.targetFile);
-    appendNumber(block, splash.displayTime);
-    appendNumber(block, splash.launchDelay);
-    appendFixedText(block, splash.versionList, "version list");
-    appendFixedText(block, splash.resolution, "resolution text");
-    appendFixedText(block, splash.colourDepth, "colour text");
-    appendText(block, splash.requirementsMessage);
-    appendText(block, splash.skippedText);
-    block.insert(block.end(), splash.skippedBytes.begin(), splash.skippedBytes.end());
-    appendNumber(block, splash.imageOption);
+    appendBlock(block, splash);
     return block;
 }
 
 ByteVector appendPayload(const ByteVector& playerImage, const ByteVector& block) {
-    if (block.empty())
-        raiseText("appendPayload - the payload block is empty.");
-    // The reader positions itself from the file's end with a signed 32-bit distance.
-    if (std::uint64_t(block.size()) + trailerSize > largestDataWithTrailer)
-        raiseText("appendPayload - the payload block with its trailer is larger than " +
-                  uintToText(largestDataWithTrailer) + " bytes.");
-    std::uint64_t total = std::uint64_t(playerImage.size()) + block.size() + trailerSize;
-    if (total > largestSize)
-        raiseText("appendPayload - the player with its payload is larger than 4294967295 bytes.");
-
+    const std::uint64_t total = checkedImageSize(playerImage.size(), block.size());
     ByteVector image;
     image.reserve(static_cast<std::size_t>(total));
     appendBytes(image, playerImage);
     appendBytes(image, block);
-    image.insert(image.end(), trailerMarker, trailerMarker + sizeof(trailerMarker));
-    appendNumber(image, static_cast<UINT>(block.size()));
+    appendTrailer(image, block.size());
     return image;
 }
 
+// Written straight into the one output buffer: a large picture is copied once, not twice.
 ByteVector appendSplash(const ByteVector& playerImage, const SplashDescription& splash) {
-    return appendPayload(playerImage, buildPayloadBlock(splash));
+    const std::uint64_t blockSize = checkedBlockSize(splash);
+    const std::uint64_t total = checkedImageSize(playerImage.size(), blockSize);
+    ByteVector image;
+    image.reserve(static_cast<std::size_t>(total));
+    appendBytes(image, playerImage);
+    appendBlock(image, splash);
+    appendTrailer(image, blockSize);
+    return image;
 }

@@ -71,14 +71,19 @@ ByteVector readInputFile(const std::string& path, const std::string& what, std::
     if (file.get() == nullptr)
         throw InputError(named + " cannot be opened: " + errnoText());
     ByteVector bytes;
+    // Read in one call into its final place when the size is known, so that a large picture is
+    // neither copied from a chunk nor moved while the buffer grows; whatever follows (a file that
+    // grew meanwhile) is read in chunks.
+    if (!error && size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    }
     unsigned char chunk[65536];
-    for (;;) {
+    while (!std::feof(file.get()) && !std::ferror(file.get())) {
         std::size_t count = std::fread(chunk, 1, sizeof chunk, file.get());
         bytes.insert(bytes.end(), chunk, chunk + count);
         if (bytes.size() > largest)
             throw InputError(named + " is larger than " + std::to_string(largest) + " bytes");
-        if (count < sizeof chunk)
-            break;
     }
     if (std::ferror(file.get()))
         throw InputError(named + " cannot be read: " + errnoText());

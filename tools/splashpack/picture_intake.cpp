@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -150,7 +151,8 @@ std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
     return std::to_string(header.bitCount) + " bits a pixel";
 }
 
-PreparedPicture prepareBitmap(const ByteVector& file, const PictureLimits& limits) {
+// `file` is taken over when it goes in byte for byte.
+PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     PreparedPicture prepared;
     prepared.sourceFormat = "BMP";
     BitmapLayout layout;
@@ -160,9 +162,9 @@ PreparedPicture prepareBitmap(const ByteVector& file, const PictureLimits& limit
     if (verdict == BitmapVerdict::accepted) {
         checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
         checkBytes(file.size(), limits, "takes ");
-        prepared.bitmap = file;
         prepared.width = static_cast<UINT>(layout.width);
         prepared.height = layout.absoluteHeight;
+        prepared.bitmap = std::move(file);
         return prepared;
     }
 
@@ -263,7 +265,7 @@ std::string bitmapVerdictText(BitmapVerdict verdict) {
     return "unknown";
 }
 
-PreparedPicture preparePicture(const ByteVector& file, const std::string& name,
+PreparedPicture preparePicture(ByteVector file, const std::string& name,
                                const PictureLimits& limits) {
     std::string named = "picture \"" + name + "\" ";
     try {

@@ -26,9 +26,10 @@ struct PreparedPicture {
     std::vector<std::string> notes; // what the conversion did, for the author
 };
 
-// Prepares the picture whose file bytes are `file`; `name` is the file's name for messages.
+// Prepares the picture whose file bytes are `file` (moved in: a BMP that goes in byte for byte
+// is not copied); `name` is the file's name for messages.
 // Raises InputError when the picture cannot be read, is damaged, or exceeds `limits`.
-PreparedPicture preparePicture(const ByteVector& file, const std::string& name,
+PreparedPicture preparePicture(ByteVector file, const std::string& name,
                                const PictureLimits& limits);
 
 // What the player's check found, in words: "accepted", "compressed", ...
