@@ -1,6 +1,6 @@
 #!/bin/bash
-# Builds the libFuzzer targets of the portable core (the 'fuzz' preset), writes their seed
-# corpora and runs each target for SECONDS (default 60). New inputs and any crash files stay in
+# Builds the libFuzzer targets of the portable core (the 'fuzz' preset), writes the inputs
+# each starts from and runs each target for SECONDS (default 60). New inputs and any crash files stay in
 # build/fuzz; the exit status is non-zero when a target finds a crash, a leak or a broken check.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
@@ -34,7 +34,7 @@ else
 fi
 
 status=0
-# target, its seed folder, dictionary, largest input (the corpus's largest BMP is 65078 bytes).
+# target, its starting inputs, dictionary, largest input (the corpus's largest BMP is 65078 bytes).
 while read -r target corpus dict max_len; do
     echo "== $target for ${seconds}s"
     mkdir -p "$build/corpus/$corpus" "$build/artifacts"

@@ -1,4 +1,4 @@
-// Writes the seed corpora of the fuzz targets: whole splash files and bare payload blocks made
+// Writes the inputs the fuzz targets start from: whole splash files and bare payload blocks made
 // by the payload writer, small BMPs of each accepted bit count, and copies of the BMP test
 // corpus when its folder is given.
 //   fuzz_seeds <corpus folder> [<bmpsuite folder>]
