@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <stdexcept>
@@ -225,11 +224,6 @@ Case pictureCase(const std::string& name, const ByteVector& picture, const Expec
     return bytesCase(name, withPicture(picture, e.displayTime), e);
 }
 
-ByteVector readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ByteVector((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // ---- the corpus ----
 
 std::vector<Case> readerCases() {
@@ -444,7 +438,7 @@ std::vector<Case> bmpCorpusCases() {
     for (const auto& [part, pictures] : bmpCorpus())
         for (const CorpusPicture& picture : pictures) {
             const std::string path = bmpFolder(part) + "\\" + picture.name;
-            const ByteVector bytes = readFile(path);
+            const ByteVector bytes = fileBytes(path);
             if (bytes.empty())
                 throw std::runtime_error("cannot read " + path);
             cases.push_back(

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -43,11 +42,6 @@ SplashDescription timed(UINT displayTime, UINT launchDelay) {
     splash.displayTime = displayTime;
     splash.launchDelay = launchDelay;
     return splash;
-}
-
-ByteVector readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ByteVector((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // A WAV of a 440 Hz tone: 16-bit mono at 22050 Hz.
@@ -141,8 +135,8 @@ TEST(Drawing, UnscaledPicturesMatchTheirReferenceRenderings) {
     for (const char* name : {"pal1", "pal4", "pal8", "rgb16", "rgb24", "rgb32", "pal8topdown"}) {
         SCOPED_TRACE(name);
         std::string shared = SPLASH_SHARED_DIR;
-        ByteVector bmp = readFile(windowsPath(shared + "/bmpsuite/g/" + name + ".bmp"));
-        ByteVector png = readFile(windowsPath(shared + "/bmpsuite/ref/" + name + ".png"));
+        ByteVector bmp = fileBytes(windowsPath(shared + "/bmpsuite/g/" + name + ".bmp"));
+        ByteVector png = fileBytes(windowsPath(shared + "/bmpsuite/ref/" + name + ".png"));
         ASSERT_FALSE(bmp.empty());
         int width = 0, height = 0, channels = 0;
         unsigned char* reference = stbi_load_from_memory(png.data(), static_cast<int>(png.size()),
