@@ -17,3 +17,17 @@ std::string programPathArgument(const std::string& commandLine, const std::strin
     // that name the same way.
     return firstArgumentOf(commandLine.empty() ? moduleFileName : commandLine);
 }
+
+const char* commandLineTail(const char* commandLine) {
+    if (commandLine == nullptr)
+        return "";
+    const char* tail = commandLine;
+    bool quoted = false;
+    for (; *tail != '\0' && (quoted || static_cast<unsigned char>(*tail) > ' '); ++tail) {
+        if (*tail == '"')
+            quoted = !quoted;
+    }
+    while (*tail != '\0' && static_cast<unsigned char>(*tail) <= ' ')
+        ++tail;
+    return tail;
+}

@@ -11,3 +11,8 @@ std::string firstArgumentOf(const std::string& commandLine);
 // Argument 0 of the process: the first argument of `commandLine`, or of `moduleFileName` when
 // the command line is empty. The text is used as it is: not made absolute, no extension added.
 std::string programPathArgument(const std::string& commandLine, const std::string& moduleFileName);
+
+// What the start-up gives WinMain as its command line: the text after the program's name, whose
+// quotes pair up until a blank, a tab or another control character outside them ends it, with
+// the blanks before the next argument skipped. A null line gives an empty text.
+const char* commandLineTail(const char* commandLine);

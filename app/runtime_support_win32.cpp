@@ -35,3 +35,24 @@ void __glibcxx_assert_fail(const char*, int, const char*, const char*) noexcept 
     std::abort();
 }
 } // namespace std
+
+// The state of the exceptions in flight. The library keeps it per thread, which costs a
+// thread-local storage layer; the player has one thread, so one record serves.
+namespace __cxxabiv1 {
+struct __cxa_exception;
+struct __cxa_eh_globals {
+    __cxa_exception* caughtExceptions;
+    unsigned int uncaughtExceptions;
+};
+
+namespace {
+__cxa_eh_globals exceptionState;
+} // namespace
+
+extern "C" __cxa_eh_globals* __cxa_get_globals_fast() noexcept {
+    return &exceptionState;
+}
+extern "C" __cxa_eh_globals* __cxa_get_globals() noexcept {
+    return &exceptionState;
+}
+} // namespace __cxxabiv1

@@ -4,6 +4,11 @@
 
 #include "splash_image.h"
 
+// The call that sets a device context's stretch mode; a test puts one in its place that acts as
+// a system without halftone does.
+typedef int(WINAPI* StretchModeCall)(HDC dc, int mode);
+extern StretchModeCall setStretchMode;
+
 class BitmapImage : public SplashImage {
   public:
     BitmapImage() = default;

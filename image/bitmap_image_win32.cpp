@@ -5,6 +5,19 @@
 
 #include <string>
 
+StretchModeCall setStretchMode = SetStretchBltMode;
+
+namespace {
+
+// Halftone keeps a shrunk colour picture's look; Windows 95, 98 and Me lack it, and a device
+// context left in its default mode there would darken the picture.
+void selectStretchMode(HDC dc) {
+    if (setStretchMode(dc, HALFTONE) == 0 || GetStretchBltMode(dc) != HALFTONE)
+        setStretchMode(dc, COLORONCOLOR);
+}
+
+} // namespace
+
 BitmapImage::~BitmapImage() {
     try {
         content.dispose();
@@ -60,7 +73,7 @@ void BitmapImage::draw(HDC dc, const RECT& target) {
                           pictureHeight, bits, info, DIB_RGB_COLORS);
         return;
     }
-    SetStretchBltMode(dc, HALFTONE);
+    selectStretchMode(dc);
     StretchDIBits(dc, target.left, target.top, targetWidth, targetHeight, 0, 0, pictureWidth,
                   pictureHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
 }

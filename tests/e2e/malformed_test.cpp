@@ -620,10 +620,17 @@ std::string windowProblems(HWND window, const Expectation& e) {
     if (!EqualRect(&facts.rect, &e.window))
         problems += "window at " + rectText(facts.rect) + ", expected " + rectText(e.window) + "; ";
     if (e.colour != noColour) {
-        pumpFor(200);
+        // A large picture stretched on a loaded machine may take a while to show; the window
+        // stays up for the sampled display time, so its colour is read until then.
         const int x = (facts.rect.left + facts.rect.right) / 2;
         const int y = (facts.rect.top + facts.rect.bottom) / 2;
-        const std::vector<UINT> pixel = captureScreen(RECT{x, y, x + 1, y + 1});
+        const DWORD deadline = GetTickCount() + sampledDisplay - 300;
+        std::vector<UINT> pixel;
+        do {
+            pumpFor(50);
+            pixel = captureScreen(RECT{x, y, x + 1, y + 1});
+        } while ((pixel.size() != 1 || pixel[0] != e.colour) &&
+                 static_cast<LONG>(GetTickCount() - deadline) < 0);
         if (pixel.size() != 1 || pixel[0] != e.colour)
             problems += "centre pixel " + (pixel.empty() ? "none" : hex(pixel[0])) + ", expected " +
                         hex(e.colour) + "; ";

@@ -182,4 +182,40 @@ TEST(BitmapImage, StretchesIntoAnyOtherSize) {
     }
 }
 
+// Systems without halftone: one refuses the mode, one takes the call but keeps its own mode.
+int WINAPI refuseHalftone(HDC dc, int mode) {
+    return mode == HALFTONE ? 0 : SetStretchBltMode(dc, mode);
+}
+int WINAPI ignoreHalftone(HDC dc, int mode) {
+    return mode == HALFTONE ? GetStretchBltMode(dc) : SetStretchBltMode(dc, mode);
+}
+
+TEST(BitmapImage, StretchesInColourWhereHalftoneIsMissing) {
+    const std::vector<COLORREF> rows = {RGB(200, 40, 40), RGB(200, 40, 40), RGB(20, 20, 220),
+                                        RGB(20, 20, 220)};
+    Bytes file = makeStriped(4, rows, false);
+    DataContent view(file.data(), static_cast<UINT>(file.size()), false);
+    BitmapImage image;
+    ASSERT_TRUE(image.load(view));
+    struct System {
+        const char* name;
+        StretchModeCall call;
+        int mode;
+    };
+    const System systems[] = {{"halftone holds", SetStretchBltMode, HALFTONE},
+                              {"halftone refused", refuseHalftone, COLORONCOLOR},
+                              {"halftone ignored", ignoreHalftone, COLORONCOLOR}};
+    for (const System& system : systems) {
+        SCOPED_TRACE(system.name);
+        Canvas canvas(9, 9);
+        SetStretchBltMode(canvas.dc, BLACKONWHITE);
+        setStretchMode = system.call;
+        image.draw(canvas.dc, RECT{0, 0, 8, 8});
+        setStretchMode = SetStretchBltMode;
+        EXPECT_EQ(GetStretchBltMode(canvas.dc), system.mode);
+        EXPECT_EQ(canvas.at(0, 0), rgbOf(rows[0]));
+        EXPECT_EQ(canvas.at(7, 7), rgbOf(rows[3]));
+    }
+}
+
 } // namespace
