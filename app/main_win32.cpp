@@ -10,6 +10,7 @@
 #include "sound_library_win32.h"
 #include "splash_image.h"
 #include "splash_settings.h"
+#include "timer_utils.h"
 #include "window_layout.h"
 
 #include <mmsystem.h>
@@ -81,6 +82,9 @@ bool showSplash(HINSTANCE instance, int showCommand) {
     ShowWindow(splashWindow, showCommand);
     // The first paint arms both timers: display time and launch delay count from here.
     UpdateWindow(splashWindow);
+    // A window started hidden or minimised, as the caller's show command may ask, gets no paint;
+    // its timers are armed here, so that it still launches the target and ends on time.
+    armSplashTimers(splashWindow);
     return true;
 }
 

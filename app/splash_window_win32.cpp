@@ -46,10 +46,7 @@ void onPaint(HWND window) {
             splashImage->draw(paint.get(), client);
     }
     // A pending timer is never restarted, so both count from the first paint.
-    if (!TimerUtils::IsTimerActive(displayTimerId))
-        TimerUtils::SetTimer(window, splashSettings.displayTime, displayTimerId);
-    if (!TimerUtils::IsTimerActive(launchTimerId))
-        TimerUtils::SetTimer(window, splashSettings.launchDelay, launchTimerId);
+    armSplashTimers(window);
 }
 
 void onLaunchTimer(HWND window) {

@@ -32,3 +32,7 @@ class TimerUtils {
     static std::int32_t displaySlot; // 1 while armed, else 0
     static std::int32_t launchSlot;  // 2 while armed, else 0
 };
+
+// Arms, through TimerUtils, whichever of the two timers is not armed, with its full interval from
+// the settings; a pending timer keeps its time. The paint, the start-up and the launcher share it.
+void armSplashTimers(HWND window);

@@ -1,6 +1,7 @@
 // The two splash timers as system timers of the splash window, without callbacks.
 #include "timer_utils.h"
 
+#include "splash_settings.h"
 #include "text_error.h"
 
 HWND TimerUtils::recordedWindow = NULL;
@@ -36,4 +37,11 @@ void TimerUtils::KillTimer(UINT selector) {
         ::KillTimer(recordedWindow, static_cast<UINT_PTR>(launchSlot));
         launchSlot = 0;
     }
+}
+
+void armSplashTimers(HWND window) {
+    if (!TimerUtils::IsTimerActive(displayTimerId))
+        TimerUtils::SetTimer(window, splashSettings.displayTime, displayTimerId);
+    if (!TimerUtils::IsTimerActive(launchTimerId))
+        TimerUtils::SetTimer(window, splashSettings.launchDelay, launchTimerId);
 }

@@ -46,6 +46,18 @@ UINT_PTR openWithDialog(DWORD& error) {
     return result;
 }
 
+// After the empty-name report: the box's going away need not bring a paint (a system that keeps
+// the window's contents sends none), so the window asks for one, and that paint arms both timers
+// again with full intervals. A hidden or minimised window is never painted; its timers are armed
+// here. Inside the shutdown the window is going away with the process and needs neither.
+void rearmAfterReport(HWND window) {
+    if (shutdownStarted)
+        return;
+    InvalidateRect(window, NULL, FALSE);
+    if (!IsWindowVisible(window) || IsIconic(window))
+        armSplashTimers(window);
+}
+
 } // namespace
 
 UINT_PTR openTargetFile() {
@@ -92,6 +104,7 @@ void launchTarget(HWND window) {
         TimerUtils::KillTimer(bothTimers);
         stopSplashSound();
         MessageBoxA(window, unknownTargetText, unknownTargetCaption, MB_ICONWARNING);
+        rearmAfterReport(window);
         return;
     }
 

@@ -81,6 +81,9 @@ class SplashRun {
     // copy's folder. Extra environment entries ("NAME=value") are added to this process's own.
     bool start(const std::string& commandLine = "", const std::string& directory = "",
                const std::vector<std::string>& environment = {});
+    // Later starts pass `command` as the show command (STARTF_USESHOWWINDOW), as launchers and
+    // minimised shortcuts do.
+    void setShowCommand(WORD command) { showCommand = command; }
 
     // Puts the probe at `relativeName` in the folder.
     void writeProbe(const std::string& relativeName = "probe.exe");
@@ -109,6 +112,7 @@ class SplashRun {
   private:
     std::string folderPath;
     std::string program;
+    int showCommand = -1; // none given
     PROCESS_INFORMATION process{};
     LARGE_INTEGER startedAt{};
     unsigned long long startedAtSystemTime = 0;

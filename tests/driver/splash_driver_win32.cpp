@@ -232,6 +232,10 @@ bool SplashRun::start(const std::string& commandLine, const std::string& directo
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     QueryPerformanceCounter(&startedAt);

@@ -89,25 +89,43 @@ TEST(Launch, AMissingTargetHidesTheWindowThenReports) {
     EXPECT_EQ(run.waitForExit(10000), 0u);
 }
 
-TEST(Launch, AnEmptyTargetNameIsReportedAndTheWindowStays) {
-    SplashRun run;
-    run.writeSplash(launching(""));
-    ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    BoxFacts box;
-    ASSERT_TRUE(run.waitForMessageBox(box, 10000));
-    EXPECT_EQ(box.caption, "Execute the target application error.");
-    EXPECT_EQ(
-        box.body,
-        "The application to load is unknown.\nCould not load the resource IDS_FILE_TO_SHELL.");
-    EXPECT_TRUE(IsWindowVisible(window));
-    SplashRun::pressOk(box);
-    pumpFor(1500);
-    EXPECT_TRUE(run.running()) << "the launcher neither hides nor destroys the window";
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_FALSE(run.hasMessageBox()) << "a second launch timer does nothing";
-    closeAndExpectExit(run, window);
+// The box closes without a paint where the system keeps the window's contents, and a hidden
+// window is never painted: either way the splash must run its full display time after the answer.
+TEST(Launch, AnEmptyTargetNameIsReportedThenTheSplashRunsItsFullTime) {
+    constexpr UINT displayTime = 2500;
+    struct Case {
+        const char* what;
+        int showCommand; // -1: none given
+        bool visible;
+    };
+    for (const Case& c : {Case{"shown", -1, true}, Case{"hidden", SW_HIDE, false}}) {
+        SCOPED_TRACE(c.what);
+        SplashRun run;
+        run.writeSplash(launching("", displayTime, 300));
+        if (c.showCommand >= 0)
+            run.setShowCommand(static_cast<WORD>(c.showCommand));
+        ASSERT_TRUE(run.start());
+        HWND window = run.waitForWindow("SPLASH_BMP", 15000, false);
+        ASSERT_NE(window, nullptr);
+        BoxFacts box;
+        ASSERT_TRUE(run.waitForMessageBox(box, 10000));
+        EXPECT_EQ(box.caption, "Execute the target application error.");
+        EXPECT_EQ(
+            box.body,
+            "The application to load is unknown.\nCould not load the resource IDS_FILE_TO_SHELL.");
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, c.visible);
+        const double answeredAt = run.elapsed();
+        SplashRun::pressOk(box);
+        pumpFor(1500);
+        EXPECT_TRUE(run.running()) << "the launcher neither hides nor destroys the window";
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, c.visible);
+        EXPECT_FALSE(run.hasMessageBox()) << "a second launch timer does nothing";
+        // A second launch would show the box again and keep the process waiting on it.
+        EXPECT_EQ(run.waitForExit(10000), 0u) << "the display timer, armed again, ends it";
+        const double endedAt = run.elapsed();
+        EXPECT_GE(endedAt, answeredAt + displayTime - 60);
+        EXPECT_LE(endedAt, answeredAt + displayTime + 1500);
+    }
 }
 
 TEST(Launch, AFileTypeWithoutAssociationGoesToOpenWithSilently) {

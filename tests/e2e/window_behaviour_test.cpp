@@ -95,6 +95,40 @@ TEST(Timers, EqualTimesCloseJustAfterTheLaunch) {
     EXPECT_GE(endedAt, s.shownAt + 550 - early) << "display time raised to the delay + 50 ms";
 }
 
+// Launchers, minimised shortcuts and "start /min" pass their show command on. Such a window is
+// never painted, yet it must launch the target and end on time, and stay as the caller asked.
+TEST(Timers, HiddenAndMinimisedStartsLaunchAndEndOnTime) {
+    struct Case {
+        const char* what;
+        WORD showCommand;
+        bool visible, iconic;
+    };
+    for (const Case& c : {Case{"SW_HIDE", SW_HIDE, false, false},
+                          Case{"SW_SHOWMINNOACTIVE", SW_SHOWMINNOACTIVE, true, true}}) {
+        SCOPED_TRACE(c.what);
+        SplashRun run;
+        run.writeProbe();
+        SplashDescription splash = timed(1500, 300);
+        splash.targetFile = "probe.exe";
+        run.writeSplash(splash);
+        run.setShowCommand(c.showCommand);
+        ASSERT_TRUE(run.start());
+        HWND window = run.waitForWindow("SPLASH_BMP", 15000, false);
+        ASSERT_NE(window, nullptr);
+        const double createdAt = run.elapsed();
+        auto runs = run.waitForProbeRuns(1, 10000);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_GE(runs[0].startedAfter, createdAt + 300 - early);
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, c.visible);
+        EXPECT_EQ(IsIconic(window) != FALSE, c.iconic);
+        EXPECT_EQ(run.waitForExit(10000), 0u);
+        const double endedAt = run.elapsed();
+        EXPECT_GE(endedAt, createdAt + 1500 - early);
+        EXPECT_LE(endedAt, createdAt + 1500 + late);
+        EXPECT_EQ(run.probeRuns().size(), 1u);
+    }
+}
+
 TEST(Input, LeftClickEscAndCloseEndAtOnceAndLaunch) {
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way == 0 ? "left click" : way == 1 ? "Esc" : "WM_CLOSE");
