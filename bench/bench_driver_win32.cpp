@@ -1,13 +1,15 @@
-// The benchmark's driver: runs player copies and the floor program on the virtual desktop the rig
-// gives it, times them from CreateProcessA to their picture on the screen, takes their memory,
-// CPU time and timer figures, and prints one JSON object a line for bench/run to gather.
-//   bench_driver ROUNDS
+// The benchmark's driver: runs player copies and the two floor programs on the virtual desktop
+// the rig gives it, times them from CreateProcessA to their picture on the screen, takes their
+// memory, CPU time and timer figures, and prints one JSON object a line for bench/run to gather.
+//   bench_driver ROUNDS [FIRST]  rounds FIRST (0 by default) to FIRST + ROUNDS - 1; the number
+//                                of a round sets the order of the programs in it
 #include "splash_driver.h"
 #include "window_layout.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -304,6 +306,46 @@ void measureFloor(int round, const Picture& picture) {
          field("ms", shownMs) + "," + field("peak_ws", static_cast<long long>(peak)) + "}");
 }
 
+// Where the picture's BMP starts inside a player copy: the block holds it whole.
+size_t pictureOffset(const ByteVector& copy, const ByteVector& picture) {
+    const auto at = std::search(copy.begin() + static_cast<std::ptrdiff_t>(playerImage().size()),
+                                copy.end(), picture.begin(), picture.end());
+    if (at == copy.end())
+        throw std::runtime_error("the picture is not in the player copy");
+    return static_cast<size_t>(at - copy.begin());
+}
+
+// The picture floor with the same splash file as the player's, in a window of the player's
+// size: it shows the player's picture, so the player's colours are sampled.
+void measurePictureFloor(int round, const Picture& picture) {
+    const RECT rect = windowFor(picture);
+    const std::vector<Sample> samples = samplesOf(rect, false);
+    const SplashDescription splash = splashOf(picture, neverMs, neverMs);
+    const ByteVector copy = appendSplash(playerImage(), splash);
+    SplashRun run("picture_floor.exe");
+    run.writeProgram(fileBytes(windowsPath(SPLASH_PICTURE_FLOOR_PATH)));
+    run.writeFile("splash.exe", copy);
+    waitUntilGone(samples);
+    std::string line = quoted(run.programPath()) + " " + quoted(run.folder() + "\\splash.exe") +
+                       " " + std::to_string(pictureOffset(copy, splash.picture)) + " " +
+                       std::to_string(rect.right - rect.left) + " " +
+                       std::to_string(rect.bottom - rect.top) + " " + std::to_string(neverMs);
+    // winmm is loaded by the player only for a splash that holds a sound.
+    if (!splash.sound.empty())
+        line += " sound";
+    if (!run.start(line))
+        throw std::runtime_error("cannot start the picture floor");
+    const double shownMs = waitUntilShown(run, samples, "picture floor");
+    Sleep(&picture == &largePicture ? idleMs : 200);
+    const SIZE_T peak = peakWorkingSet(run.processId());
+    closeWindowOf(run, "BENCH_PICTURE_FLOOR");
+    emit("{" + field("round", round) + "," + field("kind", "paint") + "," +
+         field("program", "picture_floor") + "," +
+         field("picture", sizeText(picture.width, picture.height)) + "," +
+         field("window", sizeText(rect.right - rect.left, rect.bottom - rect.top)) + "," +
+         field("ms", shownMs) + "," + field("peak_ws", static_cast<long long>(peak)) + "}");
+}
+
 // The launch (the probe's start) and the close (the process's end) against the launch delay and
 // the display time, both counted from the first paint.
 void measureTimers(int round) {
@@ -333,8 +375,9 @@ void measureTimers(int round) {
 
 int main(int argc, char** argv) {
     const int rounds = argc >= 2 ? std::atoi(argv[1]) : 1;
-    if (rounds <= 0) {
-        std::fprintf(stderr, "usage: bench_driver ROUNDS\n");
+    const int first = argc >= 3 ? std::atoi(argv[2]) : 0;
+    if (rounds <= 0 || first < 0 || argc > 3) {
+        std::fprintf(stderr, "usage: bench_driver ROUNDS [FIRST]\n");
         return 2;
     }
     try {
@@ -342,13 +385,16 @@ int main(int argc, char** argv) {
              field("screen",
                    sizeText(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) +
              "," + field("player_bytes", static_cast<long long>(playerImage().size())) + "}");
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = first; round < first + rounds; ++round) {
             for (const Picture& picture : pictures) {
-                // The order alternates so that neither side always runs on a warmer system.
+                // The order turns round every other round so that neither the player nor the
+                // picture floor always runs on a warmer system.
                 if (round % 2 == 0) {
                     measurePlayer(round, picture);
                     measureFloor(round, picture);
+                    measurePictureFloor(round, picture);
                 } else {
+                    measurePictureFloor(round, picture);
                     measureFloor(round, picture);
                     measurePlayer(round, picture);
                 }
