@@ -8,11 +8,11 @@ if(NOT EXISTS "${BINARY}/CMakeCache.txt")
     message(FATAL_ERROR "Configuring ${BINARY} failed.")
   endif()
 endif()
-# At most the jobs the native build was given, two when it says nothing.
+# One job unless told otherwise: the native build's own jobs go on beside it.
 if(DEFINED ENV{CMAKE_BUILD_PARALLEL_LEVEL})
   set(jobs $ENV{CMAKE_BUILD_PARALLEL_LEVEL})
 else()
-  set(jobs 2)
+  set(jobs 1)
 endif()
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BINARY}" --target splash_player -j ${jobs}
                 RESULT_VARIABLE result)
