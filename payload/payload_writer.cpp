@@ -45,25 +45,23 @@ void appendFixedText(ByteVector& bytes, const std::string& text, const char* wha
     bytes.insert(bytes.end(), fixedFieldSize - text.size(), 0);
 }
 
-// The block's size, after every check that the player could read the block back.
-std::uint64_t checkedBlockSize(const SplashDescription& splash) {
-    checkSize(splash.picture.size(), "picture");
+// The block's size, after every check that the player could read the block back, for a
+// picture of `pictureSize` bytes.
+std::uint64_t checkedBlockSize(const SplashDescription& splash, std::uint64_t pictureSize) {
+    checkSize(pictureSize, "picture");
     checkSize(splash.sound.size(), "sound");
     checkNoNul(splash.targetFile, "target file name");
     checkNoNul(splash.requirementsMessage, "requirements message");
     checkNoNul(splash.skippedText, "skipped text");
-    std::uint64_t total = 4 + std::uint64_t(splash.picture.size()) + 4 + splash.sound.size() +
-                          splash.targetFile.size() + 1 + 8 + 3 * fixedFieldSize +
-                          splash.requirementsMessage.size() + 1 + splash.skippedText.size() + 1 +
-                          splash.skippedBytes.size() + 4;
+    std::uint64_t total = 4 + pictureSize + 4 + splash.sound.size() + splash.targetFile.size() + 1 +
+                          8 + 3 * fixedFieldSize + splash.requirementsMessage.size() + 1 +
+                          splash.skippedText.size() + 1 + splash.skippedBytes.size() + 4;
     checkSize(total, "payload block");
     return total;
 }
 
-// The fields of the block, in their order, added to `bytes`.
-void appendBlock(ByteVector& bytes, const SplashDescription& splash) {
-    appendNumber(bytes, static_cast<UINT>(splash.picture.size()));
-    appendBytes(bytes, splash.picture);
+// The fields of the block that follow the picture, in their order, added to `bytes`.
+void appendBlockAfterPicture(ByteVector& bytes, const SplashDescription& splash) {
     appendNumber(bytes, static_cast<UINT>(splash.sound.size()));
     appendBytes(bytes, splash.sound);
     appendText(bytes, splash.targetFile);
@@ -76,6 +74,13 @@ void appendBlock(ByteVector& bytes, const SplashDescription& splash) {
     appendText(bytes, splash.skippedText);
     bytes.insert(bytes.end(), splash.skippedBytes.begin(), splash.skippedBytes.end());
     appendNumber(bytes, splash.imageOption);
+}
+
+// The fields of the block, in their order, added to `bytes`.
+void appendBlock(ByteVector& bytes, const SplashDescription& splash) {
+    appendNumber(bytes, static_cast<UINT>(splash.picture.size()));
+    appendBytes(bytes, splash.picture);
+    appendBlockAfterPicture(bytes, splash);
 }
 
 // The size of the player with a block of `blockSize` bytes and the trailer, after the checks
@@ -101,7 +106,7 @@ void appendTrailer(ByteVector& image, std::uint64_t blockSize) {
 } // namespace
 
 ByteVector buildPayloadBlock(const SplashDescription& splash) {
-    const std::uint64_t total = checkedBlockSize(splash);
+    const std::uint64_t total = checkedBlockSize(splash, splash.picture.size());
     ByteVector block;
     block.reserve(static_cast<std::size_t>(total));
     appendBlock(block, splash);
@@ -120,7 +125,7 @@ ByteVector appendPayload(const ByteVector& playerImage, const ByteVector& block)
 
 // Written straight into the one output buffer: a large picture is copied once, not twice.
 ByteVector appendSplash(const ByteVector& playerImage, const SplashDescription& splash) {
-    const std::uint64_t blockSize = checkedBlockSize(splash);
+    const std::uint64_t blockSize = checkedBlockSize(splash, splash.picture.size());
     const std::uint64_t total = checkedImageSize(playerImage.size(), blockSize);
     ByteVector image;
     image.reserve(static_cast<std::size_t>(total));
@@ -128,4 +133,16 @@ ByteVector appendSplash(const ByteVector& playerImage, const SplashDescription& 
     appendBlock(image, splash);
     appendTrailer(image, blockSize);
     return image;
+}
+
+SplashParts splashAroundPicture(std::uint64_t playerSize, const SplashDescription& splash,
+                                std::uint64_t pictureSize) {
+    const std::uint64_t blockSize = checkedBlockSize(splash, pictureSize);
+    checkedImageSize(playerSize, blockSize);
+    SplashParts parts;
+    appendNumber(parts.head, static_cast<UINT>(pictureSize));
+    parts.tail.reserve(static_cast<std::size_t>(blockSize - 4 - pictureSize + trailerSize));
+    appendBlockAfterPicture(parts.tail, splash);
+    appendTrailer(parts.tail, blockSize);
+    return parts;
 }

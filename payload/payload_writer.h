@@ -5,6 +5,7 @@
 #include "text_error.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,3 +40,14 @@ ByteVector appendPayload(const ByteVector& playerImage, const ByteVector& block)
 
 // appendPayload of buildPayloadBlock.
 ByteVector appendSplash(const ByteVector& playerImage, const SplashDescription& splash);
+
+// appendSplash in parts, for a writer that copies the player's and the picture's bytes from
+// where they already are: the image is the player, `head`, the `pictureSize` bytes of the
+// picture, then `tail` (the rest of the block and the trailer). `splash.picture` is not read.
+// Raises the text exceptions of appendSplash for a player of `playerSize` bytes.
+struct SplashParts {
+    ByteVector head;
+    ByteVector tail;
+};
+SplashParts splashAroundPicture(std::uint64_t playerSize, const SplashDescription& splash,
+                                std::uint64_t pictureSize);

@@ -17,7 +17,11 @@ rm -rf "$demo" && mkdir -p "$demo"
 python3 tools/samples/make_samples.py "$demo/sunset.bmp" "$demo/chime.wav"
 # The sample target: a small program that notes that it ran.
 cp "build/$windows/tests/probe/splash_probe.exe" "$demo/welcome.exe"
-build/native/tools/splashpack/splashpack build --player "build/$windows/app/splash_player.exe" \
+# splashpack carries the shipped 32-bit player; where Wine cannot run 32-bit code, the demo's
+# splash is made from the 64-bit build of the same player.
+player=()
+if [ "$windows" != windows ]; then player=(--player "build/$windows/app/splash_player.exe"); fi
+build/native/tools/splashpack/splashpack build "${player[@]}" \
     --picture "$demo/sunset.bmp" --sound "$demo/chime.wav" --target welcome.exe \
     --display-time 4s --launch-delay 1500ms --versions all --output "$demo/splash.exe" --force
 build/native/tools/splashpack/splashpack inspect "$demo/splash.exe"

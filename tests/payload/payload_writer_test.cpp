@@ -149,6 +149,22 @@ TEST(PayloadWriter, TrailerFollowsTheBlock) {
     EXPECT_EQ(trailer[16], block.size() & 0xFF);
     EXPECT_EQ(trailer[17], (block.size() >> 8) & 0xFF);
 
+    // Written in parts around a picture copied from elsewhere: the same bytes, and the same
+    // limits on a picture that is never in memory.
+    SplashDescription splash = sampleSplash();
+    const SplashParts parts = splashAroundPicture(player.size(), splash, splash.picture.size());
+    ByteVector joined = player;
+    for (const ByteVector& part : {parts.head, splash.picture, parts.tail})
+        joined.insert(joined.end(), part.begin(), part.end());
+    EXPECT_EQ(joined, image);
+    splash.picture.clear();
+    try {
+        splashAroundPicture(player.size(), splash, 0x100000000ull);
+        ADD_FAILURE() << "a picture of 4 GB was placed";
+    } catch (const std::string& message) {
+        EXPECT_EQ(message, "buildPayloadBlock - the picture is larger than 4294967295 bytes.");
+    }
+
     EXPECT_EQ(appendPayload(ByteVector(), block).size(), block.size() + 20);
     try {
         appendPayload(player, ByteVector());

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <sys/wait.h>
 
 namespace {
@@ -146,4 +148,47 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ(waveFile(2, 44100, 16, 40), readFile(folder.path("demo.wav")));
     EXPECT_EQ(0, largestDifference(gradientPicture(20, 10, false),
                                    readBitmap24(readFile(folder.path("demo.bmp")))));
+}
+
+// What the README promises: a native build carries the shipped player, so a build needs no
+// --player.
+TEST(SplashpackProgram, BuildsWithThePlayerItCarries) {
+    ScratchFolder folder;
+    writeFile(folder.path("logo.png"), encodePng(gradientPicture(8, 8, false), 3));
+    ProgramRun built = run(folder, {"build", "--picture", folder.path("logo.png"), "--output",
+                                    folder.path("splash.exe"), "-q"});
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    ByteVector splash = readFile(folder.path("splash.exe"));
+    ASSERT_GT(splash.size(), 2u);
+    EXPECT_EQ('M', splash[0]);
+    EXPECT_EQ('Z', splash[1]);
+    EXPECT_EQ(0, run(folder, {"inspect", folder.path("splash.exe")}).exitCode);
+}
+
+// The installed manual page names every option that the help texts name.
+TEST(SplashpackProgram, ManualPageNamesEveryOption) {
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz-";
+    // Each option in `text`, whole: --max-picture is not found inside --max-picture-bytes.
+    auto optionsIn = [&letters](const std::string& text) {
+        std::set<std::string> options;
+        for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+            std::size_t end = std::min(text.find_first_not_of(letters, at + 2), text.size());
+            if (end > at + 2)
+                options.insert(text.substr(at, end - at));
+            at = end;
+        }
+        return options;
+    };
+    std::string page = contentOf(SPLASHPACK_MANUAL);
+    for (std::size_t at = 0; (at = page.find("\\-", at)) != std::string::npos;)
+        page.erase(at, 1);
+    const std::set<std::string> documented = optionsIn(page);
+    ScratchFolder folder;
+    for (const char* command : {"", "build", "inspect", "extract"}) {
+        std::vector<std::string> arguments = {"--help"};
+        if (*command != '\0')
+            arguments.insert(arguments.begin(), command);
+        for (const std::string& option : optionsIn(run(folder, arguments).out))
+            EXPECT_EQ(1u, documented.count(option)) << option << " of '" << command << "'";
+    }
 }

@@ -35,6 +35,38 @@ TEST(FileOutput, WritesAndReplacesOnlyWhenAsked) {
     EXPECT_EQ(std::vector<std::string>({"empty", "out.exe"}), folder.names());
 }
 
+// An input copied into an output between bytes in memory: through the system's copy natively,
+// through the buffer on Windows. A file that shrinks after it was measured leaves no output.
+TEST(FileOutput, JoinsInputFilesAndBytes) {
+    ScratchFolder folder;
+    ByteVector picture(200000);
+    for (std::size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<unsigned char>(i * 7 + i / 251);
+    writeFile(folder.path("in.bmp"), picture);
+    InputFile input(folder.path("in.bmp"), "picture");
+    EXPECT_EQ(picture.size(), input.size());
+    EXPECT_EQ(ByteVector(picture.begin(), picture.begin() + 54), input.head(54));
+    const ByteVector before = {'M', 'Z'};
+    const ByteVector after = {1, 2, 3};
+    std::string out = folder.path("out.exe");
+    for (int twice = 0; twice < 2; ++twice) {
+        writeJoinedFileAtomically(out, {OutputPart(before), OutputPart(input), OutputPart(after)},
+                                  true);
+        ByteVector expected = before;
+        expected.insert(expected.end(), picture.begin(), picture.end());
+        expected.insert(expected.end(), after.begin(), after.end());
+        EXPECT_EQ(expected, readFile(out));
+    }
+
+    writeFile(folder.path("in.bmp"), ByteVector(picture.begin(), picture.begin() + 1000));
+    EXPECT_EQ("picture \"" + folder.path("in.bmp") + "\" became shorter while splashpack read it",
+              inputErrorOf([&] {
+                  writeJoinedFileAtomically(folder.path("new.exe"),
+                                            {OutputPart(before), OutputPart(input)}, false);
+              }));
+    EXPECT_EQ(std::vector<std::string>({"in.bmp", "out.exe"}), folder.names());
+}
+
 TEST(FileOutput, UnwritablePlacesLeaveNothing) {
     ScratchFolder folder;
     std::string missing = folder.path("no-such-folder/out.exe");

@@ -148,8 +148,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     limits.maxHeight = options.maxHeight;
     limits.maxBytes = options.maxPictureBytes;
     limits.background = options.background;
-    PreparedPicture picture =
-        preparePicture(readInputFile(options.picture, "picture"), options.picture, limits);
+    InputFile pictureFile(options.picture, "picture");
+    PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
     outcome.notes = picture.notes;
 
     SplashDescription splash;
@@ -170,13 +170,22 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     splash.requirementsMessage = options.message;
     splash.imageOption = options.imageOption;
 
-    ByteVector image;
+    // A picture that goes in unchanged is copied from its file into the output, never held
+    // here whole.
+    std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
+    SplashParts parts;
     try {
-        ByteVector playerBytes(player.data, player.data + player.size);
-        image = appendSplash(playerBytes, splash);
+        parts = splashAroundPicture(player.size, splash, pictureSize);
     } catch (const std::string& message) {
         throw InputError("the splash cannot be built: " + message);
     }
+    std::vector<OutputPart> image = {OutputPart(player.data, player.size), OutputPart(parts.head),
+                                     picture.unchanged ? OutputPart(pictureFile)
+                                                       : OutputPart(splash.picture),
+                                     OutputPart(parts.tail)};
+    std::uint64_t imageSize = 0;
+    for (const OutputPart& part : image)
+        imageSize += part.length();
 
     std::error_code error;
     bool targetFound =
@@ -184,9 +193,9 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     std::vector<std::string> warnings = settingsWarnings(options, targetFound);
     outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
 
-    writeFileAtomically(options.output, image, options.force);
+    writeJoinedFileAtomically(options.output, image, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
-                              std::to_string(image.size()) + " bytes)");
+                              std::to_string(imageSize) + " bytes)");
     if (!autorunPath.empty()) {
         std::string text =
             autorunText(fs::path(options.output).filename().string(), options.autorunLabel);

@@ -1,8 +1,11 @@
-// Reading inputs whole; writing outputs through a temporary file and a rename.
+// Reading inputs, whole or as copies into an output; writing outputs through a temporary file
+// and a rename.
 #include "file_output.h"
 
+#include "file_copy.h"
 #include "tool_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -55,8 +58,8 @@ fs::path temporaryNameFor(const fs::path& path) {
 
 } // namespace
 
-ByteVector readInputFile(const std::string& path, const std::string& what, std::uint64_t largest) {
-    std::string named = what + " " + inQuotes(path);
+InputFile::InputFile(const std::string& path, const std::string& what, std::uint64_t largest)
+    : named(what + " " + inQuotes(path)), largest(largest), file(nullptr, std::fclose) {
     std::error_code error;
     fs::file_status status = fs::status(path, error);
     if (!fs::exists(status))
@@ -66,28 +69,87 @@ ByteVector readInputFile(const std::string& path, const std::string& what, std::
     std::uint64_t size = fs::file_size(path, error);
     if (!error && size > largest)
         throw InputError(named + " is larger than " + std::to_string(largest) + " bytes");
-
-    OpenFile file(std::fopen(path.c_str(), "rb"));
-    if (file.get() == nullptr)
+    file.reset(std::fopen(path.c_str(), "rb"));
+    if (!file)
         throw InputError(named + " cannot be opened: " + errnoText());
-    ByteVector bytes;
+    if (error || !fs::is_regular_file(status)) {
+        // Read as it comes, once: there is no size to measure and no start to go back to.
+        bytes = readAll();
+        held = true;
+    }
+    measured = held ? bytes.size() : size;
+}
+
+ByteVector InputFile::head(std::size_t count) const {
+    if (held)
+        return ByteVector(bytes.begin(), bytes.begin() + std::min(count, bytes.size()));
+    ByteVector first(static_cast<std::size_t>(std::min<std::uint64_t>(count, measured)));
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0)
+        throw InputError(named + " cannot be read: " + errnoText());
+    first.resize(std::fread(first.data(), 1, first.size(), file.get()));
+    if (std::ferror(file.get()))
+        throw InputError(named + " cannot be read: " + errnoText());
+    return first;
+}
+
+ByteVector InputFile::readAll() const {
+    if (held)
+        return bytes;
+    if (measured > 0 && std::fseek(file.get(), 0, SEEK_SET) != 0)
+        throw InputError(named + " cannot be read: " + errnoText());
+    ByteVector all;
     // Read in one call into its final place when the size is known, so that a large picture is
     // neither copied from a chunk nor moved while the buffer grows; whatever follows (a file that
     // grew meanwhile) is read in chunks.
-    if (!error && size > 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (measured > 0) {
+        all.resize(static_cast<std::size_t>(measured));
+        all.resize(std::fread(all.data(), 1, all.size(), file.get()));
     }
     unsigned char chunk[65536];
     while (!std::feof(file.get()) && !std::ferror(file.get())) {
         std::size_t count = std::fread(chunk, 1, sizeof chunk, file.get());
-        bytes.insert(bytes.end(), chunk, chunk + count);
-        if (bytes.size() > largest)
+        all.insert(all.end(), chunk, chunk + count);
+        if (all.size() > largest)
             throw InputError(named + " is larger than " + std::to_string(largest) + " bytes");
     }
     if (std::ferror(file.get()))
         throw InputError(named + " cannot be read: " + errnoText());
-    return bytes;
+    return all;
+}
+
+bool InputFile::copyTo(std::FILE* to) const {
+    if (held)
+        return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), to) == bytes.size();
+    if (std::fflush(to) != 0)
+        return false;
+    std::uint64_t copied = copyInSystem(file.get(), to, measured);
+    if (copied < measured && std::fseek(file.get(), static_cast<long>(copied), SEEK_SET) != 0)
+        throw InputError(named + " cannot be read: " + errnoText());
+    unsigned char chunk[65536];
+    while (copied < measured) {
+        std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, measured - copied));
+        std::size_t count = std::fread(chunk, 1, want, file.get());
+        if (count == 0) {
+            if (std::ferror(file.get()))
+                throw InputError(named + " cannot be read: " + errnoText());
+            throw InputError(named + " became shorter while splashpack read it");
+        }
+        if (std::fwrite(chunk, 1, count, to) != count)
+            return false;
+        copied += count;
+    }
+    return true;
+}
+
+bool OutputPart::writeTo(std::FILE* to) const {
+    if (file != nullptr)
+        return file->copyTo(to);
+    return size == 0 || std::fwrite(data, 1, size, to) == size;
+}
+
+ByteVector readInputFile(const std::string& path, const std::string& what, std::uint64_t largest) {
+    return InputFile(path, what, largest).readAll();
 }
 
 void checkOutputFree(const std::string& path, bool replace) {
@@ -106,35 +168,50 @@ bool sameFile(const std::string& first, const std::string& second) {
 }
 
 void writeFileAtomically(const std::string& path, const ByteVector& bytes, bool replace) {
+    writeJoinedFileAtomically(path, {OutputPart(bytes)}, replace);
+}
+
+void writeJoinedFileAtomically(const std::string& path, const std::vector<OutputPart>& parts,
+                               bool replace) {
     checkOutputFree(path, replace);
     fs::path target(path);
     fs::path temporary = temporaryNameFor(target);
     std::string failure = "cannot write " + inQuotes(path) + ": ";
+    auto removeTemporary = [&temporary] {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+    };
     {
         OpenFile file(std::fopen(temporary.string().c_str(), "wb"));
         if (file.get() == nullptr)
             throw InputError(failure + errnoText());
-        bool written =
-            bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+        bool written = true;
+        try {
+            for (const OutputPart& part : parts)
+                if (!(written = part.writeTo(file.get())))
+                    break;
+        } catch (const InputError&) {
+            file.close();
+            removeTemporary();
+            throw;
+        }
         written = std::fflush(file.get()) == 0 && written;
         std::string reason = written ? "" : errnoText();
         bool closed = file.close();
         if (!written || !closed) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
+            removeTemporary();
             throw InputError(failure + (reason.empty() ? errnoText() : reason));
         }
     }
     std::error_code error;
     // Checked again just before the rename, which would replace a file made in between.
     if (!replace && fs::exists(target, error)) {
-        fs::remove(temporary, error);
+        removeTemporary();
         throw InputError(inQuotes(path) + " exists; --force replaces it");
     }
     fs::rename(temporary, target, error);
     if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        removeTemporary();
         throw InputError(failure + error.message());
     }
 }

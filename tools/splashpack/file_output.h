@@ -5,7 +5,10 @@
 #include "payload_writer.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 // Largest input file the tool reads; a splash must stay well below 2 GB.
 constexpr std::uint64_t largestInputFile = 1024ull * 1024 * 1024;
@@ -14,6 +17,54 @@ constexpr std::uint64_t largestInputFile = 1024ull * 1024 * 1024;
 // it does not exist, is a folder, is larger than `largest` bytes or cannot be read.
 ByteVector readInputFile(const std::string& path, const std::string& what,
                          std::uint64_t largest = largestInputFile);
+
+// An input file held open from its checks to its copy into an output, so that a large picture
+// is neither read into memory nor opened twice. A file whose size cannot be known beforehand
+// (a pipe) is read whole when it is opened.
+class InputFile {
+  public:
+    // Raises InputError as readInputFile does, except for a file that cannot be read.
+    InputFile(const std::string& path, const std::string& what,
+              std::uint64_t largest = largestInputFile);
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Its size when it was opened: what readAll reads and what an output copies.
+    std::uint64_t size() const { return measured; }
+    // Its first `count` bytes, or all of them when it is shorter.
+    ByteVector head(std::size_t count) const;
+    // The whole file. Raises InputError when it cannot be read or has grown past the limit.
+    ByteVector readAll() const;
+    // Appends its `size()` bytes to `to`, inside the system where it can. Raises InputError when
+    // the file cannot be read or has become shorter; false when `to` cannot be written.
+    bool copyTo(std::FILE* to) const;
+
+  private:
+    std::string named; // "picture \"logo.bmp\"", for messages
+    std::uint64_t largest;
+    std::uint64_t measured = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file;
+    bool held = false; // the bytes were read when it was opened, into `bytes`
+    ByteVector bytes;
+};
+
+// One stretch of an output file: bytes in memory, or the whole of an input file.
+class OutputPart {
+  public:
+    OutputPart(const ByteVector& bytes) : data(bytes.data()), size(bytes.size()) {}
+    OutputPart(const unsigned char* data, std::size_t size) : data(data), size(size) {}
+    OutputPart(const InputFile& file) : file(&file) {}
+
+    // The number of bytes it adds.
+    std::uint64_t length() const { return file != nullptr ? file->size() : size; }
+    // Appends it to `to`: false when `to` cannot be written.
+    bool writeTo(std::FILE* to) const;
+
+  private:
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    const InputFile* file = nullptr;
+};
 
 // Raises InputError when `path` exists and `replace` is false, or when it is a folder.
 void checkOutputFree(const std::string& path, bool replace);
@@ -25,3 +76,7 @@ bool sameFile(const std::string& first, const std::string& second);
 // existing file is replaced only when `replace` is true. Raises InputError when the file cannot
 // be written; the temporary file is then removed.
 void writeFileAtomically(const std::string& path, const ByteVector& bytes, bool replace);
+
+// writeFileAtomically for a file made of `parts`, one after the other.
+void writeJoinedFileAtomically(const std::string& path, const std::vector<OutputPart>& parts,
+                               bool replace);

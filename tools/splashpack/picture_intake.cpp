@@ -7,6 +7,7 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -151,6 +152,18 @@ std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
     return std::to_string(header.bitCount) + " bits a pixel";
 }
 
+// A BMP that the player reads, within the limits: it goes in byte for byte.
+PreparedPicture acceptedBitmap(const BitmapLayout& layout, std::uint64_t fileSize,
+                               const PictureLimits& limits) {
+    checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
+    checkBytes(fileSize, limits, "takes ");
+    PreparedPicture prepared;
+    prepared.sourceFormat = "BMP";
+    prepared.width = static_cast<UINT>(layout.width);
+    prepared.height = layout.absoluteHeight;
+    return prepared;
+}
+
 // `file` is taken over when it goes in byte for byte.
 PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     PreparedPicture prepared;
@@ -160,10 +173,7 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
                                 ? BitmapVerdict::pixelsOutside
                                 : checkBitmap(file.data(), static_cast<UINT>(file.size()), layout);
     if (verdict == BitmapVerdict::accepted) {
-        checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
-        checkBytes(file.size(), limits, "takes ");
-        prepared.width = static_cast<UINT>(layout.width);
-        prepared.height = layout.absoluteHeight;
+        prepared = acceptedBitmap(layout, file.size(), limits);
         prepared.bitmap = std::move(file);
         return prepared;
     }
@@ -289,4 +299,26 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
     } catch (const InputError& error) {
         throw InputError(named + error.what());
     }
+}
+
+PreparedPicture preparePicture(const InputFile& file, const std::string& name,
+                               const PictureLimits& limits) {
+    // The player's check reads the file and info headers and measures the pixels against the
+    // file's size, so a BMP it takes is never read further here.
+    const std::size_t headers = bitmapFileHeaderSize + bitmapInfoHeaderSize;
+    ByteVector head = file.head(headers);
+    BitmapLayout layout;
+    if (file.size() <= 0xFFFFFFFFu &&
+        head.size() == std::min<std::uint64_t>(headers, file.size()) &&
+        checkBitmap(head.data(), static_cast<UINT>(file.size()), layout) ==
+            BitmapVerdict::accepted) {
+        try {
+            PreparedPicture prepared = acceptedBitmap(layout, file.size(), limits);
+            prepared.unchanged = true;
+            return prepared;
+        } catch (const InputError& error) {
+            throw InputError("picture \"" + name + "\" " + error.what());
+        }
+    }
+    return preparePicture(file.readAll(), name, limits);
 }

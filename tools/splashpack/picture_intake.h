@@ -4,6 +4,7 @@
 
 #include "bitmap_format.h"
 #include "command_line.h"
+#include "file_output.h"
 #include "payload_writer.h"
 
 #include <cstdint>
@@ -18,8 +19,9 @@ struct PictureLimits {
 };
 
 struct PreparedPicture {
-    ByteVector bitmap; // the payload's picture
+    ByteVector bitmap; // the payload's picture; empty when it is the input file unchanged
     bool converted = false;
+    bool unchanged = false;   // the input file goes in byte for byte (from an InputFile)
     std::string sourceFormat; // "BMP", "PNG", "JPEG", "GIF", or why a BMP was converted
     UINT width = 0;
     UINT height = 0;
@@ -30,6 +32,12 @@ struct PreparedPicture {
 // is not copied); `name` is the file's name for messages.
 // Raises InputError when the picture cannot be read, is damaged, or exceeds `limits`.
 PreparedPicture preparePicture(ByteVector file, const std::string& name,
+                               const PictureLimits& limits);
+
+// The same for the picture in `file`. A BMP that the player reads is checked from its headers
+// and its size and comes back `unchanged`, with no bytes in `bitmap`: the caller copies the
+// file. Any other picture is read whole.
+PreparedPicture preparePicture(const InputFile& file, const std::string& name,
                                const PictureLimits& limits);
 
 // What the player's check found, in words: "accepted", "compressed", ...
