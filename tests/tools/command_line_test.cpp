@@ -171,6 +171,8 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "640x480",
                                          "--max-picture-bytes",
                                          "2M",
+                                         "--fit",
+                                         "1024x768",
                                          "--player",
                                          "player.exe",
                                          "-a",
@@ -195,6 +197,8 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_EQ(640u, b.maxWidth);
     EXPECT_EQ(480u, b.maxHeight);
     EXPECT_EQ(2u * 1024 * 1024, b.maxPictureBytes);
+    EXPECT_EQ(1024u, b.fitWidth);
+    EXPECT_EQ(768u, b.fitHeight);
     EXPECT_EQ("player.exe", b.player);
     EXPECT_TRUE(b.autorun);
     EXPECT_EQ("Demo", b.autorunLabel);

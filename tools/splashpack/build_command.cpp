@@ -3,6 +3,7 @@
 
 #include "file_output.h"
 #include "payload_reader.h"
+#include "picture_fit.h"
 #include "picture_intake.h"
 #include "sound_check.h"
 #include "tool_error.h"
@@ -150,6 +151,15 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     limits.background = options.background;
     InputFile pictureFile(options.picture, "picture");
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
+    if (options.fitWidth != 0) {
+        fitPicture(picture, pictureFile, options.picture,
+                   WindowSize{options.fitWidth, options.fitHeight});
+    } else {
+        std::string stretched =
+            stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
+        if (!stretched.empty())
+            outcome.warnings.push_back(stretched);
+    }
     outcome.notes = picture.notes;
 
     SplashDescription splash;

@@ -112,6 +112,10 @@ const Rules& buildRules() {
          [](CommandLine& c, const std::string& v) {
              parseDimensions(v, c.build.maxWidth, c.build.maxHeight);
          }},
+        {"fit", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             parseDimensions(v, c.build.fitWidth, c.build.fitHeight);
+         }},
         {"max-picture-bytes", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.maxPictureBytes = parseByteSize(v); }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
@@ -269,6 +273,9 @@ const char* const buildHelp =
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
     "                              converted, #rrggbb [#ffffff]\n"
     "      --max-picture WxH       refuse pictures wider or higher than this [32767x32767]\n"
+    "      --fit WxH               shrink a picture larger than this screen, keeping its\n"
+    "                              proportions, to the size the player would show it at\n"
+    "                              [none]\n"
     "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
     "                              count 1024 and 1048576 bytes [64M]\n"
     "      --player FILE           player executable to copy [the one built into the tool]\n"

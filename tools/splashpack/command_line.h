@@ -37,6 +37,8 @@ struct BuildOptions {
     Rgb background{255, 255, 255};
     UINT maxWidth = 32767;
     UINT maxHeight = 32767;
+    UINT fitWidth = 0; // with fitHeight: the screen to shrink a larger picture for; 0 for none
+    UINT fitHeight = 0;
     std::uint64_t maxPictureBytes = defaultMaxPictureBytes;
     bool autorun = false;
     std::string autorunLabel;
