@@ -1,5 +1,6 @@
-// A splash made by the authoring tool from a PNG runs as the player shows it: the tool converts
-// the picture, and the player draws the converted pixels.
+// Splashes made by the authoring tool run as the player shows them: the tool converts a PNG and
+// the player draws the converted pixels; a picture the tool fitted to the screen is drawn
+// unscaled.
 #include "splash_driver.h"
 
 #include <gtest/gtest.h>
@@ -9,39 +10,58 @@
 
 using namespace driver;
 
-TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
-    SplashRun run;
-    const int width = 40, height = 30;
-    std::vector<unsigned char> rgb(width * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = &rgb[(y * width + x) * 3];
-            p[0] = static_cast<unsigned char>(x * 6);
-            p[1] = static_cast<unsigned char>(y * 8);
-            p[2] = 0x80;
-        }
-    const std::string png = run.folder() + "\\picture.png";
-    ASSERT_NE(stbi_write_png(png.c_str(), width, height, 3, rgb.data(), width * 3), 0);
-    run.writeProbe();
+namespace {
 
-    std::string command =
-        "\"" + windowsPath(SPLASHPACK_PATH) + "\" build --player \"" +
-        windowsPath(SPLASH_PLAYER_FILE) + "\" --picture \"" + png +
-        "\" --target probe.exe --display-time 60s --launch-delay 20s --output \"" +
-        run.programPath() + "\" --quiet";
+// Runs splashpack with `arguments` and returns its exit code.
+DWORD runSplashpack(const std::string& arguments) {
+    std::string command = "\"" + windowsPath(SPLASHPACK_PATH) + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION tool{};
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &tool));
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &tool))
+        return 1;
     WaitForSingleObject(tool.hProcess, 60000);
     DWORD toolExit = 1;
     GetExitCodeProcess(tool.hProcess, &toolExit);
     CloseHandle(tool.hProcess);
     CloseHandle(tool.hThread);
-    ASSERT_EQ(toolExit, 0u);
+    return toolExit;
+}
+
+// A PNG of that size whose colours change along both axes; its pixels are returned as RGB.
+std::vector<unsigned char> writeGradientPng(const std::string& path, int width, int height) {
+    std::vector<unsigned char> rgb(width * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            unsigned char* p = &rgb[(y * width + x) * 3];
+            p[0] = static_cast<unsigned char>(x * 255 / width);
+            p[1] = static_cast<unsigned char>(y * 255 / height);
+            p[2] = static_cast<unsigned char>((x + y) % 256);
+        }
+    if (stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) == 0)
+        rgb.clear();
+    return rgb;
+}
+
+std::string buildArguments(const SplashRun& run, const std::string& picture) {
+    return "build --player \"" + windowsPath(SPLASH_PLAYER_FILE) + "\" --picture \"" + picture +
+           "\" --target probe.exe --display-time 60s --launch-delay 20s --output \"" +
+           run.programPath() + "\" --quiet";
+}
+
+} // namespace
+
+TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
+    SplashRun run;
+    const int width = 40, height = 30;
+    const std::string png = run.folder() + "\\picture.png";
+    std::vector<unsigned char> rgb = writeGradientPng(png, width, height);
+    ASSERT_FALSE(rgb.empty());
+    run.writeProbe();
+    ASSERT_EQ(runSplashpack(buildArguments(run, png)), 0u);
 
     ASSERT_TRUE(run.start());
     HWND window = run.waitForWindow("SPLASH_BMP", 15000);
@@ -62,4 +82,50 @@ TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.waitForExit(10000), 0u);
     EXPECT_EQ(run.waitForProbeRuns(1, 5000).size(), 1u);
+}
+
+// Fitted for this 1024 x 768 screen at build time, a 1600 x 1000 picture becomes the player's
+// own 1024 x 640, and the player draws those pixels as they are.
+TEST(Authored, APictureFittedAtBuildTimeIsDrawnUnscaled) {
+    SplashRun run;
+    const std::string png = run.folder() + "\\large.png";
+    ASSERT_FALSE(writeGradientPng(png, 1600, 1000).empty());
+    run.writeProbe();
+    ASSERT_EQ(runSplashpack(buildArguments(run, png) + " --fit 1024x768"), 0u);
+    ASSERT_EQ(runSplashpack("extract --picture \"" + run.folder() + "\\shown.bmp\" \"" +
+                            run.programPath() + "\" --quiet"),
+              0u);
+    const ByteVector bmp = fileBytes(run.folder() + "\\shown.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    const int width = static_cast<int>(bmp[18] | bmp[19] << 8);
+    const int height = static_cast<int>(bmp[22] | bmp[23] << 8);
+    ASSERT_EQ(width, 1024);
+    ASSERT_EQ(height, 640);
+    const size_t stride = (width * 3 + 3) / 4 * 4;
+    ASSERT_EQ(bmp.size(), 54 + stride * height);
+
+    ASSERT_TRUE(run.start());
+    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
+    ASSERT_NE(window, nullptr);
+    pumpFor(300);
+    RECT rect = factsOf(window).rect;
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 64);
+    ASSERT_EQ(rect.right - rect.left, width);
+    ASSERT_EQ(rect.bottom - rect.top, height);
+    std::vector<UINT> screen = captureScreen(rect);
+    int differing = 0, sampled = 0;
+    for (int y = 0; y < height; y += 7)
+        for (int x = 0; x < width; x += 11) {
+            // The BMP's rows run from the bottom up, blue first.
+            const unsigned char* p = &bmp[54 + (height - 1 - y) * stride + x * 3];
+            UINT expected = static_cast<UINT>(p[2]) << 16 | static_cast<UINT>(p[1]) << 8 | p[0];
+            ++sampled;
+            if (screen[y * width + x] != expected)
+                ++differing;
+        }
+    EXPECT_GT(sampled, 8000);
+    EXPECT_EQ(differing, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.waitForExit(10000), 0u);
 }
