@@ -147,6 +147,33 @@ const Rules& extractRules() {
     return rules;
 }
 
+const Rules& previewRules() {
+    static const Rules rules = {
+        {"screen", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             parseDimensions(v, c.preview.screenWidth, c.preview.screenHeight);
+             if (c.preview.screenWidth > largestPreviewSide ||
+                 c.preview.screenHeight > largestPreviewSide)
+                 throw UsageError(inQuotes(v) + " is larger than " +
+                                  std::to_string(largestPreviewSide) + " pixels a side");
+         }},
+        {"depth", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             c.preview.colourBits = parseColourDepth(parseMinimumColourDepth(v).c_str());
+         }},
+        {"windows", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             std::string codes = parseVersionNames(v);
+             if (codes.find(' ') != std::string::npos)
+                 throw UsageError(inQuotes(v) + " names more than one Windows version");
+             c.preview.windows = osVersionForCode(std::stoi(codes));
+         }},
+        {"output", 'o', true, [](CommandLine& c, const std::string& v) { c.preview.output = v; }},
+        {"force", 'f', false, [](CommandLine& c, const std::string&) { c.preview.force = true; }},
+    };
+    return rules;
+}
+
 const char* commandName(CommandKind kind) {
     switch (kind) {
     case CommandKind::build:
@@ -155,6 +182,8 @@ const char* commandName(CommandKind kind) {
         return "inspect";
     case CommandKind::extract:
         return "extract";
+    case CommandKind::preview:
+        return "preview";
     default:
         return "";
     }
@@ -244,6 +273,7 @@ const char* const overviewHelp =
     "  build     write a new splash executable from a picture, a sound and settings\n"
     "  inspect   print the settings of a splash executable\n"
     "  extract   write the picture and sound of a splash executable out as files\n"
+    "  preview   draw what a splash executable shows on a given screen, as a PNG\n"
     "  help      this text, or with a command's name that command's options\n"
     "\n"
     "Run 'splashpack COMMAND --help' for the options of a command. Exit codes: 0 success,\n"
@@ -306,6 +336,19 @@ const char* const extractHelp =
     "  -f, --force           replace files that exist\n"
     "  -q, --quiet           print nothing on success\n";
 
+const char* const previewHelp =
+    "Usage: splashpack preview FILE --screen WxH [OPTIONS] --output FILE\n"
+    "\n"
+    "Draws what the splash executable FILE shows on such a screen as a PNG: the picture\n"
+    "fitted and centred as the player lays it out, or the requirements box where the\n"
+    "machine falls short; the rest of the screen black. Prints when the target is opened,\n"
+    "when the splash closes and how long the sound plays against that.\n"
+    "  -o, --output FILE    PNG file to write\n"
+    "      --screen WxH     size of the screen, e.g. 1024x768\n"
+    "      --depth BITS     colour depth of the screen in bits [32]\n"
+    "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
+    "  -f, --force          replace the output file if it exists\n";
+
 } // namespace
 
 std::string helpText(CommandKind topic) {
@@ -316,6 +359,8 @@ std::string helpText(CommandKind topic) {
         return inspectHelp;
     case CommandKind::extract:
         return extractHelp;
+    case CommandKind::preview:
+        return previewHelp;
     default:
         return overviewHelp;
     }
@@ -336,6 +381,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                 line.helpTopic = CommandKind::inspect;
             else if (topic == "extract")
                 line.helpTopic = CommandKind::extract;
+            else if (topic == "preview")
+                line.helpTopic = CommandKind::preview;
             else
                 throw UsageError("no help for " + inQuotes(topic));
         }
@@ -356,6 +403,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     } else if (command == "extract") {
         line.kind = CommandKind::extract;
         rules = &extractRules();
+    } else if (command == "preview") {
+        line.kind = CommandKind::preview;
+        rules = &previewRules();
     } else {
         throw UsageError("unknown command " + inQuotes(command));
     }
@@ -388,8 +438,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             (operands.empty() ? " needs the FILE to read" : " reads one FILE; more were given"));
     if (line.kind == CommandKind::inspect)
         line.inspect.file = operands[0];
-    else
+    else if (line.kind == CommandKind::extract)
         line.extract.file = operands[0];
+    else
+        line.preview.file = operands[0];
+    if (line.kind == CommandKind::preview && line.preview.screenWidth == 0)
+        throw UsageError("preview needs --screen WxH");
+    if (line.kind == CommandKind::preview && line.preview.output.empty())
+        throw UsageError("preview needs --output FILE");
     return line;
 }
 

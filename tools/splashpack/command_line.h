@@ -60,7 +60,20 @@ struct ExtractOptions {
     bool quiet = false;
 };
 
-enum class CommandKind { help, version, build, inspect, extract };
+struct PreviewOptions {
+    std::string file;
+    std::string output;
+    UINT screenWidth = 0;
+    UINT screenHeight = 0;
+    std::int32_t colourBits = 32;
+    OsVersion windows = osVersionForCode(6);
+    bool force = false;
+};
+
+// Largest side of a preview's screen.
+constexpr UINT largestPreviewSide = 16384;
+
+enum class CommandKind { help, version, build, inspect, extract, preview };
 
 struct CommandLine {
     CommandKind kind = CommandKind::help;
@@ -68,6 +81,7 @@ struct CommandLine {
     BuildOptions build;
     InspectOptions inspect;
     ExtractOptions extract;
+    PreviewOptions preview;
 };
 
 // Reads the arguments after the program's name; raises UsageError for anything it cannot use.

@@ -1,8 +1,9 @@
-// Dispatch of the three commands, and the one place where failures become exit codes.
+// Dispatch of the commands, and the one place where failures become exit codes.
 #include "splashpack.h"
 
 #include "build_command.h"
 #include "command_line.h"
+#include "splash_preview.h"
 #include "splash_report.h"
 #include "tool_error.h"
 
@@ -39,6 +40,12 @@ int extract(const ExtractOptions& options, std::ostream& out) {
     return exitSuccess;
 }
 
+int preview(const PreviewOptions& options, std::ostream& out) {
+    for (const std::string& line : runPreview(options))
+        out << line << "\n";
+    return exitSuccess;
+}
+
 } // namespace
 
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -59,6 +66,8 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
             return inspect(line.inspect, out);
         case CommandKind::extract:
             return extract(line.extract, out);
+        case CommandKind::preview:
+            return preview(line.preview, out);
         }
     } catch (const UsageError& error) {
         err << "splashpack: " << error.what() << "\nTry 'splashpack --help'.\n";

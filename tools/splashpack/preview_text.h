@@ -1,0 +1,8 @@
+// The payload's texts as characters to draw: they are stored in a Windows code page.
+#pragma once
+
+#include <string>
+
+// The characters of `text`, read in the one code page the preview assumes (Windows-1252);
+// bytes that page leaves undefined become U+FFFD.
+std::u32string charactersOfStoredText(const std::string& text);
