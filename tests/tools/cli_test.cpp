@@ -184,7 +184,7 @@ TEST(SplashpackProgram, ManualPageNamesEveryOption) {
         page.erase(at, 1);
     const std::set<std::string> documented = optionsIn(page);
     ScratchFolder folder;
-    for (const char* command : {"", "build", "inspect", "extract"}) {
+    for (const char* command : {"", "build", "inspect", "extract", "preview"}) {
         std::vector<std::string> arguments = {"--help"};
         if (*command != '\0')
             arguments.insert(arguments.begin(), command);

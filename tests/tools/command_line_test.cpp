@@ -236,6 +236,16 @@ TEST(SplashpackCommandLine, OtherCommands) {
         EXPECT_EQ(CommandKind::help, line.kind) << help.arguments[0];
         EXPECT_EQ(help.topic, line.helpTopic) << help.arguments[0];
     }
+    CommandLine preview = parseCommandLine(
+        {"preview", "s.exe", "--screen", "640x480", "--depth", "16", "--windows", "me", "-o", "p"});
+    EXPECT_EQ(CommandKind::preview, preview.kind);
+    EXPECT_EQ("s.exe", preview.preview.file);
+    EXPECT_EQ(640u, preview.preview.screenWidth);
+    EXPECT_EQ(480u, preview.preview.screenHeight);
+    EXPECT_EQ(16, preview.preview.colourBits);
+    EXPECT_EQ(osVersionForCode(3), preview.preview.windows);
+    EXPECT_EQ(32,
+              parseCommandLine({"preview", "s", "--screen", "1x1", "-o", "p"}).preview.colourBits);
     EXPECT_EQ(CommandKind::version, parseCommandLine({"--version"}).kind);
     EXPECT_NE(std::string::npos, helpText(CommandKind::build).find("[3s]"));
     EXPECT_NE(std::string::npos, helpText(CommandKind::build).find("[1s]"));
@@ -277,6 +287,12 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"inspect"}, "inspect needs the FILE to read"},
         {{"extract", "a", "b"}, "extract reads one FILE; more were given"},
         {{"inspect", "--directory", "x", "a"}, "unknown option --directory for inspect"},
+        {{"preview", "a.exe", "-o", "p.png"}, "preview needs --screen WxH"},
+        {{"preview", "a.exe", "--screen", "800x600"}, "preview needs --output FILE"},
+        {{"preview", "a", "-o", "p", "--screen", "800x600", "--windows", "98,xp"},
+         "--windows: \"98,xp\" names more than one Windows version"},
+        {{"preview", "a", "-o", "p", "--screen", "16385x600"},
+         "--screen: \"16385x600\" is larger than 16384 pixels a side"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.message, parseError(c.arguments))
