@@ -1,8 +1,11 @@
 // The benchmark's driver: runs player copies and the two floor programs on the virtual desktop
 // the rig gives it, times them from CreateProcessA to their picture on the screen, takes their
 // memory, CPU time and timer figures, and prints one JSON object a line for bench/run to gather.
-//   bench_driver ROUNDS [FIRST]  rounds FIRST (0 by default) to FIRST + ROUNDS - 1; the number
-//                                of a round sets the order of the programs in it
+//   bench_driver ROUNDS [FIRST [FITTED]]  rounds FIRST (0 by default) to FIRST + ROUNDS - 1; the
+//                                number of a round sets the order of the programs in it. FITTED
+//                                is a splash of the large picture that splashpack shrank to
+//                                this desktop (--fit), timed beside the player of the same
+//                                picture unfitted
 #include "splash_driver.h"
 #include "window_layout.h"
 
@@ -283,6 +286,29 @@ void measurePlayer(int round, const Picture& picture) {
     }
 }
 
+// The splash of the large picture fitted to this desktop when it was built: the same window as
+// the unfitted player's, drawn without a stretch.
+void measureFitted(int round, const std::string& splashFile) {
+    const RECT rect = windowFor(largePicture);
+    const std::vector<Sample> samples = samplesOf(rect, false);
+    SplashRun run;
+    run.writeProbe();
+    run.writeProgram(fileBytes(splashFile));
+    waitUntilGone(samples);
+    if (!run.start())
+        throw std::runtime_error("cannot start the fitted player copy");
+    const double shownMs = waitUntilShown(run, samples, "fitted player");
+    Sleep(200);
+    closeWindowOf(run, "SPLASH_BMP");
+    run.waitForProbeRuns(1, 10000);
+    Sleep(100);
+    emit("{" + field("round", round) + "," + field("kind", "paint") + "," +
+         field("program", "player_fitted") + "," +
+         field("picture", sizeText(largePicture.width, largePicture.height)) + "," +
+         field("window", sizeText(rect.right - rect.left, rect.bottom - rect.top)) + "," +
+         field("ms", shownMs) + "}");
+}
+
 // The floor's window of the same size as the player's for the picture.
 void measureFloor(int round, const Picture& picture) {
     const RECT rect = windowFor(picture);
@@ -376,8 +402,9 @@ void measureTimers(int round) {
 int main(int argc, char** argv) {
     const int rounds = argc >= 2 ? std::atoi(argv[1]) : 1;
     const int first = argc >= 3 ? std::atoi(argv[2]) : 0;
-    if (rounds <= 0 || first < 0 || argc > 3) {
-        std::fprintf(stderr, "usage: bench_driver ROUNDS [FIRST]\n");
+    const std::string fitted = argc >= 4 ? argv[3] : "";
+    if (rounds <= 0 || first < 0 || argc > 4) {
+        std::fprintf(stderr, "usage: bench_driver ROUNDS [FIRST [FITTED]]\n");
         return 2;
     }
     try {
@@ -389,7 +416,11 @@ int main(int argc, char** argv) {
             for (const Picture& picture : pictures) {
                 // The order turns round every other round so that neither the player nor the
                 // picture floor always runs on a warmer system.
+                // The fitted splash runs on either side of the unfitted one, in turn.
+                const bool fittedToo = &picture == &largePicture && !fitted.empty();
                 if (round % 2 == 0) {
+                    if (fittedToo)
+                        measureFitted(round, fitted);
                     measurePlayer(round, picture);
                     measureFloor(round, picture);
                     measurePictureFloor(round, picture);
@@ -397,6 +428,8 @@ int main(int argc, char** argv) {
                     measurePictureFloor(round, picture);
                     measureFloor(round, picture);
                     measurePlayer(round, picture);
+                    if (fittedToo)
+                        measureFitted(round, fitted);
                 }
             }
             measureTimers(round);
