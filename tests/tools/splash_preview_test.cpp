@@ -105,31 +105,45 @@ TEST(SplashPreview, TimelineInWords) {
     struct Case {
         UINT display, launch;
         bool sound;
+        std::string target;             // as stored, in the Windows code page
         std::vector<std::string> lines; // after the requirements and picture lines
     };
     const Case cases[] = {
         {4000,
          1000,
          true,
+         "setup.exe",
          {"Launch: \"setup.exe\" at 1000 ms", "Close: at 4000 ms",
           "Sound: 3000 ms, ends 1000 ms before the close"}},
         {1000,
          1000,
          true,
+         "setup.exe",
          {"Launch: \"setup.exe\" at 1000 ms",
           "Close: at 1050 ms (the display time of 1000 ms is raised to 50 ms after the launch)",
           "Sound: 3000 ms, cut off at 1050 ms, 1950 ms before its end"}},
         {500,
          1000,
          false,
-         {"Launch: \"setup.exe\" at 1000 ms",
+         "caf\xe9.exe",
+         {"Launch: \"caf\xc3\xa9.exe\" at 1000 ms",
           "Close: the window hides and the sound stops at 500 ms; the player ends after the "
           "launch",
           "Sound: none"}},
+        {4000,
+         1000,
+         true,
+         "",
+         {"Launch: at 1000 ms, with no target: the player reports \"The application to load is "
+          "unknown.\"",
+          "Close: not at 4000 ms: the box stops both timers and the sound at 1000 ms, and they "
+          "start again at full length once it is dismissed",
+          "Sound: 3000 ms, cut off at 1000 ms, 2000 ms before its end"}},
     };
     ScratchFolder folder;
     for (const Case& c : cases) {
         SplashReport report = splashOf(folder, true, c.display, c.launch, c.sound);
+        report.targetFile = c.target;
         PreviewScreen screen{1024, 768, 32, osVersionForCode(6)};
         std::vector<std::string> lines =
             previewTimeline(report, screen, planPreview(report, screen));

@@ -21,3 +21,20 @@ std::u32string charactersOfStoredText(const std::string& text) {
     }
     return characters;
 }
+
+std::string storedTextAsUtf8(const std::string& text) {
+    std::string utf8;
+    for (char32_t c : charactersOfStoredText(text)) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}

@@ -384,32 +384,43 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
 
     const UINT launch = report.launchDelay;
     const UINT close = report.settledDisplayTime;
-    lines.push_back(report.targetFile.empty()
-                        ? "Launch: at " + ms(launch) +
-                              ", with no target: the player reports \"The application to load "
-                              "is unknown.\""
-                        : "Launch: \"" + report.targetFile + "\" at " + ms(launch));
-    std::string closing = close < launch ? "Close: the window hides and the sound stops at " +
-                                               ms(close) + "; the player ends after the launch"
-                                         : "Close: at " + ms(close);
+    const bool noTarget = report.targetFile.empty();
+    lines.push_back(noTarget ? "Launch: at " + ms(launch) +
+                                   ", with no target: the player reports \"The application to "
+                                   "load is unknown.\""
+                             : "Launch: \"" + storedTextAsUtf8(report.targetFile) + "\" at " +
+                                   ms(launch));
+    std::string closing;
+    if (close < launch)
+        closing = "Close: the window hides and the sound stops at " + ms(close) +
+                  (noTarget ? "; the launch then shows only that box"
+                            : "; the player ends after the launch");
+    else if (noTarget)
+        // The launch without a target stops both timers and the sound before its box; the
+        // window's next paint, once the box is gone, arms the timers again at full length.
+        closing = "Close: not at " + ms(close) + ": the box stops both timers and the sound at " +
+                  ms(launch) + ", and they start again at full length once it is dismissed";
+    else
+        closing = "Close: at " + ms(close);
     if (close != report.displayTime)
         closing += " (the display time of " + ms(report.displayTime) +
                    " is raised to 50 ms after the launch)";
     lines.push_back(closing);
 
+    const UINT soundStop = noTarget ? std::min(close, launch) : close;
+    const char* stopper = noTarget && launch <= close ? " before the box" : " before the close";
     if (report.sound.empty()) {
         lines.push_back("Sound: none");
     } else {
         const UINT length = soundLength(report.soundFacts);
         if (length == 0)
-            lines.push_back("Sound: of a length the preview cannot tell; it stops at " + ms(close) +
-                            " at the latest");
-        else if (length <= close)
-            lines.push_back("Sound: " + ms(length) + ", ends " + ms(close - length) +
-                            " before the close");
+            lines.push_back("Sound: of a length the preview cannot tell; it stops at " +
+                            ms(soundStop) + " at the latest");
+        else if (length <= soundStop)
+            lines.push_back("Sound: " + ms(length) + ", ends " + ms(soundStop - length) + stopper);
         else
-            lines.push_back("Sound: " + ms(length) + ", cut off at " + ms(close) + ", " +
-                            ms(length - close) + " before its end");
+            lines.push_back("Sound: " + ms(length) + ", cut off at " + ms(soundStop) + ", " +
+                            ms(length - soundStop) + " before its end");
     }
     return lines;
 }
