@@ -242,8 +242,9 @@ const char* const overviewHelp =
     "  extract   write the picture and sound of a splash executable out as files\n"
     "  help      this text, or with a command's name that command's options\n"
     "\n"
-    "Run 'splashpack COMMAND --help' for the options of a command. Exit codes: 0 success,\n"
-    "1 bad input (a picture, sound or file that cannot be used), 2 usage.\n";
+    "Run 'splashpack COMMAND --help' for the options of a command; 'splashpack --version'\n"
+    "names the tool and the player it carries (its size and FNV-1a 64 hash). Exit codes:\n"
+    "0 success, 1 bad input (a picture, sound or file that cannot be used), 2 usage.\n";
 
 const char* const buildHelp =
     "Usage: splashpack build --picture FILE --output FILE [OPTIONS]\n"

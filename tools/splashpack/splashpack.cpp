@@ -6,9 +6,22 @@
 #include "splash_report.h"
 #include "tool_error.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <new>
 
 namespace {
+
+// FNV-1a 64 of the player's bytes: enough to tell two players apart, small enough to carry no
+// hash library.
+std::uint64_t fnv1a64(const unsigned char* data, std::size_t size) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= data[i];
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
 
 int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
           const PlayerImage& embedded) {
@@ -41,6 +54,15 @@ int extract(const ExtractOptions& options, std::ostream& out) {
 
 } // namespace
 
+std::string playerVersionLine(const PlayerImage& embedded) {
+    if (embedded.size == 0)
+        return "player: none built in; every build needs --player FILE\n";
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(fnv1a64(embedded.data, embedded.size)));
+    return "player: " + std::to_string(embedded.size) + " bytes, FNV-1a 64 " + hash + "\n";
+}
+
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                   const PlayerImage& embedded) {
     try {
@@ -50,8 +72,7 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
             out << helpText(line.helpTopic);
             return exitSuccess;
         case CommandKind::version:
-            out << "splashpack " << SPLASHPACK_VERSION
-                << (embedded.size ? "" : " (no player built in)") << "\n";
+            out << "splashpack " << SPLASHPACK_VERSION << "\n" << playerVersionLine(embedded);
             return exitSuccess;
         case CommandKind::build:
             return build(line.build, out, err, embedded);
