@@ -179,6 +179,13 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          {versionsXp, "the display time of 1000 ms ends less than 50 ms after the launch delay "
                       "of 1000 ms; the player raises it to 1050 ms"}},
         {1050, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
+        {3000,
+         1000,
+         "4",
+         "a.exe",
+         true,
+         {"only Windows NT 4 meets --versions: every later Windows (Vista and newer, also XP x64 "
+          "and Server 2003) refuses the splash with the requirements message"}},
         {999,
          1000,
          "1 2 3 4 5 6",

@@ -2,6 +2,8 @@
 // reader and decoder, printed as text and JSON, and unpacked into files.
 #include "splash_report.h"
 
+#include "payload_reader.h"
+
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -144,18 +146,40 @@ TEST(SplashReport, WhatThePlayerRefusesOrLacks) {
     EXPECT_NE(std::string::npos, reportJson(report).find("\"picture\": null,\n  \"sound\": null"));
 }
 
+// A file the player refuses: what is wrong in the tool's words, then the player's own message.
 TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
     ScratchFolder folder;
-    std::string plain = folder.path("plain.exe");
-    writeFile(plain, fakePlayer());
-    std::string error = inputErrorOf([&] { readSplash(plain); });
-    EXPECT_EQ(0u, error.find("\"" + plain + "\" is not a splash the player can read:\n"));
-    EXPECT_NE(std::string::npos, error.find("{" + plain + "}")) << error;
-
-    std::string missing = folder.path("missing.exe");
-    EXPECT_EQ(0u, inputErrorOf([&] {
-                      readSplash(missing);
-                  }).find("\"" + missing + "\" is not a splash the player can read:\n"));
+    auto withTrailer = [](ByteVector bytes, std::uint32_t payload) {
+        bytes.insert(bytes.end(), trailerMarker, trailerMarker + sizeof trailerMarker);
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<unsigned char>(payload >> shift));
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        ByteVector bytes; // none written when empty
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"plain.exe", fakePlayer(),
+         "it ends in no splash trailer: it is a bare player or another file"},
+        {"short.exe", ByteVector(10, 'M'),
+         "it is 10 bytes, shorter than the 20-byte trailer that ends every splash"},
+        {"past.exe", withTrailer(fakePlayer(), 5000),
+         "its trailer gives a payload of 5000 bytes, which points past the start of the file "
+         "(4116 bytes)"},
+        {"missing.exe", {}, "it does not exist"},
+    };
+    for (const Case& c : cases) {
+        std::string path = folder.path(c.name);
+        if (!c.bytes.empty())
+            writeFile(path, c.bytes);
+        std::string error = inputErrorOf([&] { readSplash(path); });
+        EXPECT_EQ(0u, error.find("\"" + path + "\" is not a splash the player can read: " +
+                                 c.problem + ".\nThe player shows:\n"))
+            << error;
+        EXPECT_NE(std::string::npos, error.find("{" + path + "}")) << error;
+    }
 }
 
 TEST(SplashReport, ExtractWritesThePartsBack) {

@@ -127,6 +127,7 @@ const Rules& buildRules() {
 const Rules& inspectRules() {
     static const Rules rules = {
         {"json", 'j', false, [](CommandLine& c, const std::string&) { c.inspect.json = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.inspect.quiet = true; }},
     };
     return rules;
 }
@@ -276,18 +277,20 @@ const char* const buildHelp =
     "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
     "  -f, --force                 replace output files that exist\n"
-    "  -q, --quiet                 print no notes and warnings\n"
+    "  -q, --quiet                 print nothing but errors\n"
     "\n"
     "The output is written to a temporary file and renamed into place; the inputs are never\n"
     "changed.\n";
 
 const char* const inspectHelp =
-    "Usage: splashpack inspect FILE [--json]\n"
+    "Usage: splashpack inspect FILE [--json] [--quiet]\n"
     "\n"
     "Reads the splash executable FILE as the player does and prints its settings: picture\n"
     "and sound, target, times, requirements and message, and whether the player shows the\n"
     "picture.\n"
-    "  -j, --json   print one JSON object instead of text\n";
+    "  -j, --json    print one JSON object instead of text\n"
+    "  -q, --quiet   print nothing but errors: the exit code tells whether the player\n"
+    "                reads FILE\n";
 
 const char* const extractHelp =
     "Usage: splashpack extract FILE [OPTIONS]\n"
@@ -298,7 +301,7 @@ const char* const extractHelp =
     "  -p, --picture FILE    name of the picture file instead\n"
     "  -s, --sound FILE      name of the sound file instead\n"
     "  -f, --force           replace files that exist\n"
-    "  -q, --quiet           print nothing on success\n";
+    "  -q, --quiet           print nothing but errors\n";
 
 } // namespace
 

@@ -3,6 +3,8 @@
 
 #include "bitmap_codec.h"
 #include "file_output.h"
+#include "little_endian.h"
+#include "payload_reader.h"
 #include "picture_intake.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
@@ -10,7 +12,9 @@
 #include "window_layout.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -157,6 +161,39 @@ std::string jsonNumber(std::uint64_t value) {
     return std::to_string(value);
 }
 
+// What is wrong with a file that the player refuses, in the tool's words: the player's own
+// message names the symptom, this names the part of the file at fault.
+std::string damageInWords(const std::string& path) {
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+        return "it does not exist";
+    if (fs::is_directory(status))
+        return "it is a folder";
+    std::uint64_t size = fs::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || !file)
+        return "it cannot be opened";
+    if (size < trailerSize)
+        return "it is " + std::to_string(size) + " bytes, shorter than the " +
+               std::to_string(trailerSize) + "-byte trailer that ends every splash";
+    unsigned char trailer[trailerSize] = {};
+    file.seekg(static_cast<std::streamoff>(size - trailerSize));
+    if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
+        return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
+        return "it ends in no splash trailer: it is a bare player or another file";
+    std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
+    if (payload + trailerSize > size)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, which points past the start of the file (" + std::to_string(size) +
+               " bytes)";
+    if (payload + trailerSize > largestDataWithTrailer)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, more than the player can reach";
+    return "its payload block of " + std::to_string(payload) + " bytes is damaged";
+}
+
 } // namespace
 
 SplashReport readSplash(const std::string& path) {
@@ -169,7 +206,8 @@ SplashReport readSplash(const std::string& path) {
         settings.load(path);
     } catch (const std::string& message) {
         settings.release();
-        throw InputError("\"" + path + "\" is not a splash the player can read:\n" + message);
+        throw InputError("\"" + path + "\" is not a splash the player can read: " +
+                         damageInWords(path) + ".\nThe player shows:\n" + message);
     }
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);

@@ -32,14 +32,16 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
         for (const std::string& warning : outcome.warnings)
             err << "splashpack: warning: " << warning << "\n";
     }
-    for (const std::string& line : outcome.written)
-        out << line << "\n";
+    if (!options.quiet)
+        for (const std::string& line : outcome.written)
+            out << line << "\n";
     return exitSuccess;
 }
 
 int inspect(const InspectOptions& options, std::ostream& out) {
     SplashReport report = readSplash(options.file);
-    out << (options.json ? reportJson(report) : reportText(report));
+    if (!options.quiet)
+        out << (options.json ? reportJson(report) : reportText(report));
     return exitSuccess;
 }
 
