@@ -3,6 +3,7 @@
 #include "test_files.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -67,6 +68,29 @@ TEST(SplashpackProgram, ExitCodesAndStreams) {
     EXPECT_EQ(0u, missing.err.find("splashpack: \"" + folder.path("none.exe") +
                                    "\" is not a splash the player can read: it does not "
                                    "exist.\nThe player shows:\n"));
+
+    // inspect --json fails in JSON on standard output, with the same exit codes.
+    struct JsonFailure {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string error;
+    };
+    const JsonFailure failures[] = {
+        {{"inspect", "--json", folder.path("none.exe")},
+         1,
+         "\"" + folder.path("none.exe") +
+             "\" is not a splash the player can read: it does not "
+             "exist.\nThe player shows:\n"},
+        {{"inspect", "-j", "--bogus", "x.exe"}, 2, "unknown option --bogus for inspect"},
+    };
+    for (const JsonFailure& f : failures) {
+        ProgramRun failed = run(folder, f.arguments);
+        EXPECT_EQ(f.exitCode, failed.exitCode) << f.arguments[2];
+        EXPECT_EQ("", failed.err) << f.arguments[2];
+        nlohmann::json json = nlohmann::json::parse(failed.out);
+        EXPECT_EQ(0u, json["error"].get<std::string>().find(f.error)) << failed.out;
+        EXPECT_EQ(f.exitCode, json["exitCode"]);
+    }
 
     ProgramRun version = run(folder, {"--version"});
     EXPECT_EQ(0, version.exitCode);
@@ -143,7 +167,8 @@ TEST(SplashpackProgram, BuildInspectExtract) {
         EXPECT_NE(std::string::npos, inspect.out.find(line)) << line << inspect.out;
     ProgramRun json = run(folder, {"inspect", "--json", folder.path("demo.exe")});
     EXPECT_EQ(0, json.exitCode);
-    EXPECT_NE(std::string::npos, json.out.find("\"versions\": [\"98\", \"me\"],"));
+    EXPECT_EQ(nlohmann::json::parse(R"(["98", "me"])"),
+              nlohmann::json::parse(json.out)["versions"]);
 
     ProgramRun extract =
         run(folder, {"extract", "-f", "-C", folder.path(""), folder.path("demo.exe")});

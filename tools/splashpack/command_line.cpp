@@ -288,7 +288,8 @@ const char* const inspectHelp =
     "Reads the splash executable FILE as the player does and prints its settings: picture\n"
     "and sound, target, times, requirements and message, and whether the player shows the\n"
     "picture.\n"
-    "  -j, --json    print one JSON object instead of text\n"
+    "  -j, --json    print one JSON object instead of text; a failure too, as\n"
+    "                {\"error\": TEXT, \"exitCode\": N} on standard output\n"
     "  -q, --quiet   print nothing but errors: the exit code tells whether the player\n"
     "                reads FILE\n";
 

@@ -54,6 +54,20 @@ int extract(const ExtractOptions& options, std::ostream& out) {
     return exitSuccess;
 }
 
+// `inspect --json` answers in JSON even when it fails, also when the failure is in the command
+// line itself, so the arguments are looked at before they are parsed.
+bool answersInJson(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments[0] != "inspect")
+        return false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            return false;
+        if (argument == "--json" || argument == "-j")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string playerVersionLine(const PlayerImage& embedded) {
@@ -67,6 +81,16 @@ std::string playerVersionLine(const PlayerImage& embedded) {
 
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                   const PlayerImage& embedded) {
+    auto failInJson = [&out](const std::string& message, int code) {
+        out << errorJson(message, code);
+        return code;
+    };
+    auto fail = [&](const std::string& message) {
+        if (answersInJson(arguments))
+            return failInJson(message, exitBadInput);
+        err << "splashpack: " << message << "\n";
+        return exitBadInput;
+    };
     try {
         CommandLine line = parseCommandLine(arguments);
         switch (line.kind) {
@@ -84,17 +108,16 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
             return extract(line.extract, out);
         }
     } catch (const UsageError& error) {
+        if (answersInJson(arguments))
+            return failInJson(error.what(), exitUsage);
         err << "splashpack: " << error.what() << "\nTry 'splashpack --help'.\n";
         return exitUsage;
     } catch (const InputError& error) {
-        err << "splashpack: " << error.what() << "\n";
-        return exitBadInput;
+        return fail(error.what());
     } catch (const std::string& message) {
-        err << "splashpack: " << message << "\n";
-        return exitBadInput;
+        return fail(message);
     } catch (const std::bad_alloc&) {
-        err << "splashpack: out of memory\n";
-        return exitBadInput;
+        return fail("out of memory");
     }
     return exitUsage;
 }
