@@ -30,6 +30,10 @@ InterruptCleanup::InterruptCleanup(const std::string&) {
 InterruptCleanup::~InterruptCleanup() {
     InterlockedExchange(&armed, 0);
     SetConsoleCtrlHandler(onConsoleControl, FALSE);
+    // An interrupt that came after the last check (during the rename) still ends the process,
+    // now that no temporary file is left.
+    if (interruptRequested())
+        endInterrupted();
 }
 
 bool interruptRequested() {
