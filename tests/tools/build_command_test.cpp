@@ -2,6 +2,7 @@
 // the warnings appear exactly where the player surprises, and refused builds write nothing.
 #include "build_command.h"
 
+#include "payload_reader.h"
 #include "picture_fit.h"
 #include "splash_settings.h"
 #include "test_files.h"
@@ -179,6 +180,13 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          {versionsXp, "the display time of 1000 ms ends less than 50 ms after the launch delay "
                       "of 1000 ms; the player raises it to 1050 ms"}},
         {1050, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
+        {3000,
+         1000,
+         "4",
+         "a.exe",
+         true,
+         {"only Windows NT 4 meets --versions: every later Windows (Vista and newer, also XP x64 "
+          "and Server 2003) refuses the splash with the requirements message"}},
         {999,
          1000,
          "1 2 3 4 5 6",
@@ -198,7 +206,7 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          "6",
          "caf\xc3\xa9.exe",
          true,
-         {"only Windows XP meet --versions: every later Windows (Vista and newer, also XP x64 and "
+         {"only Windows XP meets --versions: every later Windows (Vista and newer, also XP x64 and "
           "Server 2003) refuses the splash with the requirements message",
           "the target or the message holds characters outside ASCII; the player reads their "
           "bytes in the Windows code page of the machine"}},
@@ -271,16 +279,8 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
         f.options.player = f.options.output;
         f.options.output = f.folder.path("second.exe");
         EXPECT_EQ("player \"" + f.options.player +
-                      "\" already carries a splash; give the bare player",
+                      "\" already carries a splash (it ends in a trailer); give the bare player",
                   f.errorOf<InputError>());
-    }
-    {
-        BuildFixture f;
-        writeFile(f.folder.path("notes.txt"), ByteVector(100, 'x'));
-        f.options.player = f.folder.path("notes.txt");
-        EXPECT_EQ("player \"" + f.options.player + "\" is not a Windows program",
-                  f.errorOf<InputError>());
-        f.expectUntouched({"notes.txt"});
     }
     {
         BuildFixture f;
@@ -317,6 +317,44 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
                   f.errorOf<InputError>());
         f.expectUntouched({"autorun.inf"});
     }
+}
+
+// --player takes a bare Windows GUI program for x86 only; the refused build writes nothing.
+TEST(BuildCommand, PlayersThatAreRefused) {
+    auto changed = [](std::initializer_list<std::pair<std::size_t, unsigned char>> bytes) {
+        ByteVector player = fakePlayer();
+        for (const auto& change : bytes)
+            player[change.first] = change.second;
+        return player;
+    };
+    ByteVector withTrailer = fakePlayer();
+    withTrailer.insert(withTrailer.end(), trailerMarker, trailerMarker + sizeof trailerMarker);
+    withTrailer.insert(withTrailer.end(), {0xFF, 0xFF, 0, 0}); // a size the reader refuses
+    struct Case {
+        ByteVector player;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {ByteVector(100, 'x'), " is not a Windows program: it does not start with \"MZ\""},
+        {changed({{0x3C, 0xF0}, {0x3D, 0xFF}}), " is not a Windows program: it has no PE header"},
+        {changed({{0x81, 'X'}}), " is not a Windows program: it has no PE header"},
+        {changed({{0x84, 0x64}, {0x85, 0xAA}}),
+         " is not a program for x86 Windows (machine 43620)"},
+        {changed({{0x94, 0x10}}), " is not a Windows program: its optional header is cut short"},
+        {changed({{0xDC, 3}}), " is not a Windows GUI program (subsystem 3); the player is one"},
+        {withTrailer, " already carries a splash (it ends in a trailer); give the bare player"},
+    };
+    for (const Case& c : cases) {
+        BuildFixture f;
+        writeFile(f.folder.path("player.exe"), c.player);
+        f.options.player = f.folder.path("player.exe");
+        EXPECT_EQ("player \"" + f.options.player + "\"" + c.problem, f.errorOf<InputError>());
+        f.expectUntouched({"player.exe"});
+    }
+    BuildFixture amd64;
+    writeFile(amd64.folder.path("player.exe"), changed({{0x84, 0x64}, {0x85, 0x86}}));
+    amd64.options.player = amd64.folder.path("player.exe");
+    EXPECT_EQ("", amd64.errorOf<InputError>());
 }
 
 TEST(BuildCommand, AutorunOpensTheSplash) {

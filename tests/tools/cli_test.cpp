@@ -3,6 +3,7 @@
 #include "test_files.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -65,7 +66,31 @@ TEST(SplashpackProgram, ExitCodesAndStreams) {
     ProgramRun missing = run(folder, {"inspect", folder.path("none.exe")});
     EXPECT_EQ(1, missing.exitCode);
     EXPECT_EQ(0u, missing.err.find("splashpack: \"" + folder.path("none.exe") +
-                                   "\" is not a splash the player can read:\n"));
+                                   "\" is not a splash the player can read: it does not "
+                                   "exist.\nThe player shows:\n"));
+
+    // inspect --json fails in JSON on standard output, with the same exit codes.
+    struct JsonFailure {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string error;
+    };
+    const JsonFailure failures[] = {
+        {{"inspect", "--json", folder.path("none.exe")},
+         1,
+         "\"" + folder.path("none.exe") +
+             "\" is not a splash the player can read: it does not "
+             "exist.\nThe player shows:\n"},
+        {{"inspect", "-j", "--bogus", "x.exe"}, 2, "unknown option --bogus for inspect"},
+    };
+    for (const JsonFailure& f : failures) {
+        ProgramRun failed = run(folder, f.arguments);
+        EXPECT_EQ(f.exitCode, failed.exitCode) << f.arguments[2];
+        EXPECT_EQ("", failed.err) << f.arguments[2];
+        nlohmann::json json = nlohmann::json::parse(failed.out);
+        EXPECT_EQ(0u, json["error"].get<std::string>().find(f.error)) << failed.out;
+        EXPECT_EQ(f.exitCode, json["exitCode"]);
+    }
 
     ProgramRun version = run(folder, {"--version"});
     EXPECT_EQ(0, version.exitCode);
@@ -128,6 +153,7 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     ProgramRun forced = run(folder, build);
     EXPECT_EQ(0, forced.exitCode);
     EXPECT_EQ("", forced.err);
+    EXPECT_EQ("", forced.out);
 
     ProgramRun inspect = run(folder, {"inspect", folder.path("demo.exe")});
     EXPECT_EQ(0, inspect.exitCode);
@@ -141,13 +167,30 @@ TEST(SplashpackProgram, BuildInspectExtract) {
         EXPECT_NE(std::string::npos, inspect.out.find(line)) << line << inspect.out;
     ProgramRun json = run(folder, {"inspect", "--json", folder.path("demo.exe")});
     EXPECT_EQ(0, json.exitCode);
-    EXPECT_NE(std::string::npos, json.out.find("\"versions\": [\"98\", \"me\"],"));
+    EXPECT_EQ(nlohmann::json::parse(R"(["98", "me"])"),
+              nlohmann::json::parse(json.out)["versions"]);
 
-    ProgramRun extract = run(folder, {"extract", "-C", folder.path(""), folder.path("demo.exe")});
+    ProgramRun extract =
+        run(folder, {"extract", "-f", "-C", folder.path(""), folder.path("demo.exe")});
     EXPECT_EQ(0, extract.exitCode) << extract.err;
     EXPECT_EQ(waveFile(2, 44100, 16, 40), readFile(folder.path("demo.wav")));
     EXPECT_EQ(0, largestDifference(gradientPicture(20, 10, false),
                                    readBitmap24(readFile(folder.path("demo.bmp")))));
+
+    // -q prints nothing but errors in every command.
+    for (std::vector<std::string> quiet :
+         {std::vector<std::string>{"inspect", "-q", folder.path("demo.exe")},
+          std::vector<std::string>{"inspect", "-q", "--json", folder.path("demo.exe")},
+          std::vector<std::string>{"extract", "-q", "-f", "-C", folder.path(""),
+                                   folder.path("demo.exe")}}) {
+        ProgramRun silent = run(folder, quiet);
+        EXPECT_EQ(0, silent.exitCode) << quiet[0];
+        EXPECT_EQ("", silent.out + silent.err) << quiet[0];
+    }
+    ProgramRun refused = run(folder, {"inspect", "-q", folder.path("autorun.inf")});
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_EQ("", refused.out);
+    EXPECT_NE("", refused.err);
 }
 
 // What the README promises: a native build carries the shipped player, so a build needs no

@@ -1,6 +1,8 @@
 // splashpack's command line: the value syntaxes and the option tables of the commands.
 #include "command_line.h"
 
+#include "splashpack.h"
+
 #include "tool_error.h"
 
 #include <gtest/gtest.h>
@@ -297,4 +299,21 @@ TEST(SplashpackCommandLine, Refusals) {
     for (const Case& c : cases)
         EXPECT_EQ(c.message, parseError(c.arguments))
             << (c.arguments.empty() ? "" : c.arguments.back());
+}
+
+// --version names the player by its size and FNV-1a 64 hash (published test values of the hash).
+TEST(SplashpackCommandLine, VersionNamesThePlayer) {
+    const unsigned char a[] = {'a'};
+    const unsigned char foobar[] = {'f', 'o', 'o', 'b', 'a', 'r'};
+    struct Case {
+        PlayerImage player;
+        const char* line;
+    };
+    const Case cases[] = {
+        {PlayerImage{a, sizeof a}, "player: 1 bytes, FNV-1a 64 af63dc4c8601ec8c\n"},
+        {PlayerImage{foobar, sizeof foobar}, "player: 6 bytes, FNV-1a 64 85944171f73967e8\n"},
+        {PlayerImage{}, "player: none built in; every build needs --player FILE\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.line, playerVersionLine(c.player));
 }

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 template <typename Action> std::string inputErrorOf(Action action) {
@@ -92,3 +98,37 @@ TEST(FileOutput, InputMessages) {
     EXPECT_TRUE(sameFile(file, folder.path("./in.bin")));
     EXPECT_FALSE(sameFile(file, folder.path("other")));
 }
+
+#ifndef _WIN32
+// SIGTERM in the middle of a write: the process ends by the signal, and neither the output nor
+// its temporary file stays behind.
+TEST(FileOutput, InterruptedWriteLeavesNothing) {
+    ScratchFolder folder;
+    const ByteVector block(64u * 1024 * 1024, 0x5A);
+    const std::vector<OutputPart> parts(4, OutputPart(block));
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        try {
+            writeJoinedFileAtomically(folder.path("big.exe"), parts, false);
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    // Signalled as soon as the temporary file is there, long before 256 MB are written.
+    bool seen = false;
+    for (int poll = 0; poll < 200000 && !seen; ++poll) {
+        for (const std::string& name : folder.names())
+            seen = seen || name.find(".tmp") != std::string::npos;
+        if (!seen)
+            usleep(50);
+    }
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(seen);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the write ended before the signal came";
+    EXPECT_EQ(SIGTERM, WTERMSIG(status));
+    EXPECT_EQ(std::vector<std::string>(), folder.names());
+}
+#endif

@@ -287,8 +287,16 @@ ByteVector waveFile(UINT channels, UINT rate, UINT bits, UINT dataBytes) {
 }
 
 ByteVector fakePlayer() {
-    ByteVector player = {'M', 'Z'};
-    for (UINT i = 0; i < 4094; ++i)
+    ByteVector player;
+    for (UINT i = 0; i < 4096; ++i)
         player.push_back(static_cast<unsigned char>(i * 131 + 7));
+    // The headers the tool checks: MZ, the PE header at 0x80 for i386, a 224-byte PE32 optional
+    // header with the Windows GUI subsystem.
+    const unsigned char headers[][2] = {
+        {0x00, 'M'},  {0x01, 'Z'}, {0x3C, 0x80}, {0x3D, 0},    {0x3E, 0},    {0x3F, 0},
+        {0x80, 'P'},  {0x81, 'E'}, {0x82, 0},    {0x83, 0},    {0x84, 0x4C}, {0x85, 0x01},
+        {0x94, 0xE0}, {0x95, 0},   {0x98, 0x0B}, {0x99, 0x01}, {0xDC, 2},    {0xDD, 0}};
+    for (const auto& header : headers)
+        player[header[0]] = header[1];
     return player;
 }

@@ -2,6 +2,7 @@
 #include "build_command.h"
 
 #include "file_output.h"
+#include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
@@ -78,8 +79,10 @@ void checkNotAnInput(const std::string& output, const BuildOptions& options) {
 
 std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targetFound) {
     std::vector<std::string> warnings;
-    warnings.push_back("only Windows " + versionListInWords(options.versionList) +
-                       " meet --versions: every later Windows (Vista and newer, also XP x64 and "
+    std::string named = versionListInWords(options.versionList);
+    bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
+    warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
+                       " --versions: every later Windows (Vista and newer, also XP x64 and "
                        "Server 2003) refuses the splash with the requirements message");
 
     UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
@@ -115,13 +118,41 @@ std::string autorunText(const std::string& programName, const std::string& label
     return text;
 }
 
-void checkPlayerImage(const ByteVector& player, const std::string& name) {
+void checkPlayerImage(const ByteVector& player, const std::string& path) {
+    const std::string named = "player " + inQuotes(path);
+    // The PE headers, each field checked within the file before it is read.
+    auto field16 = [&player](std::size_t at) {
+        return at + 2 <= player.size() ? readLittleEndian16(&player[at]) : 0u;
+    };
     if (player.size() < 64 || player[0] != 'M' || player[1] != 'Z')
-        throw InputError("player " + inQuotes(name) + " is not a Windows program");
-    if (player.size() >= trailerSize &&
-        std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0)
-        throw InputError("player " + inQuotes(name) +
-                         " already carries a splash; give the bare player");
+        throw InputError(named + " is not a Windows program: it does not start with \"MZ\"");
+    const std::size_t pe = readLittleEndian32(&player[0x3C]);
+    if (pe > player.size() || player.size() - pe < 24 || std::memcmp(&player[pe], "PE\0\0", 4) != 0)
+        throw InputError(named + " is not a Windows program: it has no PE header");
+    const unsigned machine = field16(pe + 4);
+    if (machine != 0x14C && machine != 0x8664)
+        throw InputError(named + " is not a program for x86 Windows (machine " +
+                         std::to_string(machine) + ")");
+    // The subsystem lies at the same place in 32-bit and 64-bit optional headers.
+    const std::size_t optionalHeader = pe + 24;
+    if (field16(pe + 20) < 70 || optionalHeader + 70 > player.size())
+        throw InputError(named + " is not a Windows program: its optional header is cut short");
+    if (field16(optionalHeader + 68) != 2)
+        throw InputError(named + " is not a Windows GUI program (subsystem " +
+                         std::to_string(field16(optionalHeader + 68)) + "); the player is one");
+    bool carriesSplash =
+        player.size() >= trailerSize &&
+        std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0;
+    try {
+        // What the player's own reader finds at the end of the file.
+        DataContent payload = loadPayloadFromFile(path);
+        carriesSplash = true;
+    } catch (const std::string&) {
+        // No trailer it accepts; the marker test above still catches a damaged one.
+    }
+    if (carriesSplash)
+        throw InputError(named + " already carries a splash (it ends in a trailer); give the "
+                                 "bare player");
 }
 
 BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) {

@@ -22,9 +22,10 @@ std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targ
 // The autorun.inf that opens `programName` from the disc's root, CR LF line ends.
 std::string autorunText(const std::string& programName, const std::string& label);
 
-// Raises InputError when the bytes are not a bare player: no Windows program, or one that
-// already carries a splash.
-void checkPlayerImage(const ByteVector& player, const std::string& name);
+// Raises InputError when `player`, the bytes of the file at `path`, is not a bare player: not a
+// PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already
+// carries a splash trailer as the player's own reader finds it.
+void checkPlayerImage(const ByteVector& player, const std::string& path);
 
 // Builds and writes the splash (and autorun.inf when asked). Raises UsageError when no player
 // is known, InputError for unusable inputs and unwritable outputs; nothing is written then.

@@ -131,6 +131,7 @@ const Rules& buildRules() {
 const Rules& inspectRules() {
     static const Rules rules = {
         {"json", 'j', false, [](CommandLine& c, const std::string&) { c.inspect.json = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.inspect.quiet = true; }},
     };
     return rules;
 }
@@ -276,8 +277,9 @@ const char* const overviewHelp =
     "  preview   draw what a splash executable shows on a given screen, as a PNG\n"
     "  help      this text, or with a command's name that command's options\n"
     "\n"
-    "Run 'splashpack COMMAND --help' for the options of a command. Exit codes: 0 success,\n"
-    "1 bad input (a picture, sound or file that cannot be used), 2 usage.\n";
+    "Run 'splashpack COMMAND --help' for the options of a command; 'splashpack --version'\n"
+    "names the tool and the player it carries (its size and FNV-1a 64 hash). Exit codes:\n"
+    "0 success, 1 bad input (a picture, sound or file that cannot be used), 2 usage.\n";
 
 const char* const buildHelp =
     "Usage: splashpack build --picture FILE --output FILE [OPTIONS]\n"
@@ -312,18 +314,21 @@ const char* const buildHelp =
     "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
     "  -f, --force                 replace output files that exist\n"
-    "  -q, --quiet                 print no notes and warnings\n"
+    "  -q, --quiet                 print nothing but errors\n"
     "\n"
     "The output is written to a temporary file and renamed into place; the inputs are never\n"
     "changed.\n";
 
 const char* const inspectHelp =
-    "Usage: splashpack inspect FILE [--json]\n"
+    "Usage: splashpack inspect FILE [--json] [--quiet]\n"
     "\n"
     "Reads the splash executable FILE as the player does and prints its settings: picture\n"
     "and sound, target, times, requirements and message, and whether the player shows the\n"
     "picture.\n"
-    "  -j, --json   print one JSON object instead of text\n";
+    "  -j, --json    print one JSON object instead of text; a failure too, as\n"
+    "                {\"error\": TEXT, \"exitCode\": N} on standard output\n"
+    "  -q, --quiet   print nothing but errors: the exit code tells whether the player\n"
+    "                reads FILE\n";
 
 const char* const extractHelp =
     "Usage: splashpack extract FILE [OPTIONS]\n"
@@ -334,7 +339,7 @@ const char* const extractHelp =
     "  -p, --picture FILE    name of the picture file instead\n"
     "  -s, --sound FILE      name of the sound file instead\n"
     "  -f, --force           replace files that exist\n"
-    "  -q, --quiet           print nothing on success\n";
+    "  -q, --quiet           print nothing but errors\n";
 
 const char* const previewHelp =
     "Usage: splashpack preview FILE --screen WxH [OPTIONS] --output FILE\n"

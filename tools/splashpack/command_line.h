@@ -49,6 +49,7 @@ struct BuildOptions {
 struct InspectOptions {
     std::string file;
     bool json = false;
+    bool quiet = false; // only the exit code and errors tell whether the player reads it
 };
 
 struct ExtractOptions {

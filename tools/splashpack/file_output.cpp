@@ -3,6 +3,7 @@
 #include "file_output.h"
 
 #include "file_copy.h"
+#include "interrupt_cleanup.h"
 #include "tool_error.h"
 
 #include <algorithm>
@@ -181,6 +182,8 @@ void writeJoinedFileAtomically(const std::string& path, const std::vector<Output
         std::error_code ignored;
         fs::remove(temporary, ignored);
     };
+    // Armed before the file exists, so that no moment of the write leaves it behind.
+    InterruptCleanup cleanup(temporary.string());
     {
         OpenFile file(std::fopen(temporary.string().c_str(), "wb"));
         if (file.get() == nullptr)
@@ -188,7 +191,7 @@ void writeJoinedFileAtomically(const std::string& path, const std::vector<Output
         bool written = true;
         try {
             for (const OutputPart& part : parts)
-                if (!(written = part.writeTo(file.get())))
+                if (interruptRequested() || !(written = part.writeTo(file.get())))
                     break;
         } catch (const InputError&) {
             file.close();
@@ -198,6 +201,10 @@ void writeJoinedFileAtomically(const std::string& path, const std::vector<Output
         written = std::fflush(file.get()) == 0 && written;
         std::string reason = written ? "" : errnoText();
         bool closed = file.close();
+        if (interruptRequested()) {
+            removeTemporary();
+            endInterrupted();
+        }
         if (!written || !closed) {
             removeTemporary();
             throw InputError(failure + (reason.empty() ? errnoText() : reason));

@@ -3,19 +3,62 @@
 
 #include "bitmap_codec.h"
 #include "file_output.h"
+#include "little_endian.h"
+#include "payload_reader.h"
 #include "picture_intake.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
 #include "tool_error.h"
 #include "window_layout.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Keys in the order they are set, as a reader of the report expects them.
+using Json = nlohmann::ordered_json;
+
+// Texts that are not the splash's own (file names, the system's messages) may hold bytes that
+// are no UTF-8; they are replaced rather than raised as an exception.
+std::string jsonText(const Json& json) {
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+// A text stored in the splash, in UTF-8 for the report: the player hands its bytes to the ANSI
+// functions of Windows, so they are read here as Windows-1252, the code page of Western Windows.
+// The one place that knows the code page, for a choice of another to replace.
+std::string storedTextAsUtf8(const std::string& bytes) {
+    // 0x80 to 0x9F of Windows-1252; the five bytes it leaves undefined stay C1 controls, as
+    // Windows itself converts them.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string text;
+    for (char c : bytes) {
+        unsigned byte = static_cast<unsigned char>(c);
+        unsigned point = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
+        if (point < 0x80) {
+            text += static_cast<char>(point);
+        } else if (point < 0x800) {
+            text += static_cast<char>(0xC0 | (point >> 6));
+            text += static_cast<char>(0x80 | (point & 0x3F));
+        } else {
+            text += static_cast<char>(0xE0 | (point >> 12));
+            text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (point & 0x3F));
+        }
+    }
+    return text;
+}
 
 ByteVector bytesOf(const DataContent& content) {
     if (content.data == nullptr || content.size == 0)
@@ -70,50 +113,12 @@ std::string escapedLine(const std::string& text) {
     return line;
 }
 
-bool validUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        unsigned char lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80         ? 1
-                             : (lead >> 5) == 6  ? 2
-                             : (lead >> 4) == 14 ? 3
-                             : (lead >> 3) == 30 ? 4
-                                                 : 0;
-        if (length == 0 || (length == 2 && lead < 0xC2) || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2)
-                return false;
-        i += length;
-    }
-    return true;
-}
-
-std::string jsonString(const std::string& text) {
-    bool utf8 = validUtf8(text);
-    std::string json = "\"";
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || (byte >= 0x80 && !utf8)) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            json += escape;
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
-
-std::string versionNames(const VersionSet& versions, const char* separator, bool quote) {
+std::string versionNames(const VersionSet& versions) {
     std::string text;
     for (const OsVersion& version : versions) {
         if (!text.empty())
-            text += separator;
-        text += quote ? jsonString(toolVersionName(version)) : toolVersionName(version);
+            text += ", ";
+        text += toolVersionName(version);
     }
     return text;
 }
@@ -153,8 +158,37 @@ std::string soundLine(const SplashReport& report) {
            (report.soundFacts.hasData ? "" : "; no data chunk, so nothing plays");
 }
 
-std::string jsonNumber(std::uint64_t value) {
-    return std::to_string(value);
+// What is wrong with a file that the player refuses, in the tool's words: the player's own
+// message names the symptom, this names the part of the file at fault.
+std::string damageInWords(const std::string& path) {
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+        return "it does not exist";
+    if (fs::is_directory(status))
+        return "it is a folder";
+    std::uint64_t size = fs::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || !file)
+        return "it cannot be opened";
+    if (size < trailerSize)
+        return "it is " + std::to_string(size) + " bytes, shorter than the " +
+               std::to_string(trailerSize) + "-byte trailer that ends every splash";
+    unsigned char trailer[trailerSize] = {};
+    file.seekg(static_cast<std::streamoff>(size - trailerSize));
+    if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
+        return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
+        return "it ends in no splash trailer: it is a bare player or another file";
+    std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
+    if (payload + trailerSize > size)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, which points past the start of the file (" + std::to_string(size) +
+               " bytes)";
+    if (payload + trailerSize > largestDataWithTrailer)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, more than the player can reach";
+    return "its payload block of " + std::to_string(payload) + " bytes is damaged";
 }
 
 } // namespace
@@ -169,7 +203,8 @@ SplashReport readSplash(const std::string& path) {
         settings.load(path);
     } catch (const std::string& message) {
         settings.release();
-        throw InputError("\"" + path + "\" is not a splash the player can read:\n" + message);
+        throw InputError("\"" + path + "\" is not a splash the player can read: " +
+                         damageInWords(path) + ".\nThe player shows:\n" + message);
     }
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
@@ -210,8 +245,7 @@ std::string reportText(const SplashReport& r) {
     addLine(text, "Display time", display);
     addLine(text, "Launch delay", std::to_string(r.launchDelay) + " ms");
     addLine(text, "Versions",
-            r.versions.empty() ? "none; the player runs on no Windows"
-                               : versionNames(r.versions, ", ", false));
+            r.versions.empty() ? "none; the player runs on no Windows" : versionNames(r.versions));
     addLine(text, "Minimum resolution",
             r.resolution.width == 0 && r.resolution.height == 0 ? "none"
                                                                 : formatResolution(r.resolution));
@@ -225,55 +259,61 @@ std::string reportText(const SplashReport& r) {
 }
 
 std::string reportJson(const SplashReport& r) {
-    std::string json = "{\n";
-    auto field = [&json](const char* name, const std::string& value, bool last = false) {
-        json += std::string("  \"") + name + "\": " + value + (last ? "\n" : ",\n");
-    };
-    field("file", jsonString(r.file));
-    field("fileBytes", jsonNumber(r.fileBytes));
-    field("payloadBytes", jsonNumber(r.payloadBytes));
+    Json json;
+    json["file"] = r.file;
+    json["fileBytes"] = r.fileBytes;
+    json["payloadBytes"] = r.payloadBytes;
     if (r.picture.empty()) {
-        field("picture", "null");
+        json["picture"] = nullptr;
     } else {
-        std::string measured = r.pictureMeasured ? "" : "null";
-        field("picture",
-              "{\"bytes\": " + jsonNumber(r.picture.size()) +
-                  ", \"width\": " + (r.pictureMeasured ? jsonNumber(r.pictureWidth) : measured) +
-                  ", \"height\": " + (r.pictureMeasured ? jsonNumber(r.pictureHeight) : measured) +
-                  ", \"bitsPerPixel\": " +
-                  (r.pictureMeasured ? jsonNumber(r.pictureBits) : measured) +
-                  ", \"playerAccepts\": " +
-                  (r.pictureVerdict == BitmapVerdict::accepted ? "true" : "false") +
-                  ", \"playerVerdict\": " + jsonString(bitmapVerdictText(r.pictureVerdict)) + "}");
+        Json picture;
+        picture["bytes"] = r.picture.size();
+        picture["width"] = r.pictureMeasured ? Json(r.pictureWidth) : Json(nullptr);
+        picture["height"] = r.pictureMeasured ? Json(r.pictureHeight) : Json(nullptr);
+        picture["bitsPerPixel"] = r.pictureMeasured ? Json(r.pictureBits) : Json(nullptr);
+        picture["playerAccepts"] = r.pictureVerdict == BitmapVerdict::accepted;
+        picture["playerVerdict"] = bitmapVerdictText(r.pictureVerdict);
+        json["picture"] = picture;
     }
     if (r.sound.empty()) {
-        field("sound", "null");
+        json["sound"] = nullptr;
     } else {
         const SoundFacts& s = r.soundFacts;
-        bool usable = s.problem.empty();
-        field("sound", "{\"bytes\": " + jsonNumber(r.sound.size()) +
-                           ", \"wave\": " + (usable ? "true" : "false") +
-                           ", \"problem\": " + (usable ? "null" : jsonString(s.problem)) +
-                           ", \"formatTag\": " + jsonNumber(s.formatTag) +
-                           ", \"channels\": " + jsonNumber(s.channels) +
-                           ", \"samplesPerSecond\": " + jsonNumber(s.samplesPerSecond) +
-                           ", \"bitsPerSample\": " + jsonNumber(s.bitsPerSample) +
-                           ", \"dataBytes\": " + jsonNumber(s.dataBytes) + "}");
+        Json sound;
+        sound["bytes"] = r.sound.size();
+        sound["wave"] = s.problem.empty();
+        sound["problem"] = s.problem.empty() ? Json(nullptr) : Json(s.problem);
+        sound["formatTag"] = s.formatTag;
+        sound["channels"] = s.channels;
+        sound["samplesPerSecond"] = s.samplesPerSecond;
+        sound["bitsPerSample"] = s.bitsPerSample;
+        sound["dataBytes"] = s.dataBytes;
+        json["sound"] = sound;
     }
-    field("target", jsonString(r.targetFile));
-    field("displayTimeMs", jsonNumber(r.displayTime));
-    field("launchDelayMs", jsonNumber(r.launchDelay));
-    field("effectiveDisplayTimeMs", jsonNumber(r.settledDisplayTime));
-    field("versions", "[" + versionNames(r.versions, ", ", true) + "]");
-    field("minimumResolution", r.resolution.width == 0 && r.resolution.height == 0
-                                   ? "null"
-                                   : "{\"width\": " + jsonNumber(r.resolution.width) +
-                                         ", \"height\": " + jsonNumber(r.resolution.height) + "}");
-    field("minimumColourBits", r.colourBits == 0 ? "null" : std::to_string(r.colourBits));
-    field("requirementsMessage", jsonString(r.requirementsMessage));
-    field("usesDefaultMessage", messageIsBlank(r.requirementsMessage) ? "true" : "false");
-    field("imageOption", jsonNumber(r.imageOption), true);
-    return json + "}\n";
+    json["target"] = storedTextAsUtf8(r.targetFile);
+    json["displayTimeMs"] = r.displayTime;
+    json["launchDelayMs"] = r.launchDelay;
+    json["effectiveDisplayTimeMs"] = r.settledDisplayTime;
+    json["versions"] = Json::array();
+    for (const OsVersion& version : r.versions)
+        json["versions"].push_back(toolVersionName(version));
+    if (r.resolution.width == 0 && r.resolution.height == 0)
+        json["minimumResolution"] = nullptr;
+    else
+        json["minimumResolution"] = {{"width", r.resolution.width},
+                                     {"height", r.resolution.height}};
+    json["minimumColourBits"] = r.colourBits == 0 ? Json(nullptr) : Json(r.colourBits);
+    json["requirementsMessage"] = storedTextAsUtf8(r.requirementsMessage);
+    json["usesDefaultMessage"] = messageIsBlank(r.requirementsMessage);
+    json["imageOption"] = r.imageOption;
+    return jsonText(json);
+}
+
+std::string errorJson(const std::string& message, int exitCode) {
+    Json json;
+    json["error"] = message;
+    json["exitCode"] = exitCode;
+    return jsonText(json);
 }
 
 std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options) {

@@ -46,8 +46,12 @@ SplashReport readSplash(const std::string& path);
 // Readable lines, one setting a line.
 std::string reportText(const SplashReport& report);
 
-// One JSON object with the same facts; texts are UTF-8, other bytes read as Latin-1.
+// One JSON object with the same facts, always valid UTF-8: the target and the message are
+// stored as ANSI bytes and read as Windows-1252; other texts that are no UTF-8 get U+FFFD.
 std::string reportJson(const SplashReport& report);
+
+// A failure of a --json run as its own JSON object: {"error": message, "exitCode": code}.
+std::string errorJson(const std::string& message, int exitCode);
 
 // Writes the picture and sound out as `extract` is told; returns a line for each file written
 // and for each part the splash lacks. Raises InputError before writing anything when an

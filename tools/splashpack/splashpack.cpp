@@ -7,9 +7,22 @@
 #include "splash_report.h"
 #include "tool_error.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <new>
 
 namespace {
+
+// FNV-1a 64 of the player's bytes: enough to tell two players apart, small enough to carry no
+// hash library.
+std::uint64_t fnv1a64(const unsigned char* data, std::size_t size) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= data[i];
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
 
 int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
           const PlayerImage& embedded) {
@@ -20,14 +33,16 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
         for (const std::string& warning : outcome.warnings)
             err << "splashpack: warning: " << warning << "\n";
     }
-    for (const std::string& line : outcome.written)
-        out << line << "\n";
+    if (!options.quiet)
+        for (const std::string& line : outcome.written)
+            out << line << "\n";
     return exitSuccess;
 }
 
 int inspect(const InspectOptions& options, std::ostream& out) {
     SplashReport report = readSplash(options.file);
-    out << (options.json ? reportJson(report) : reportText(report));
+    if (!options.quiet)
+        out << (options.json ? reportJson(report) : reportText(report));
     return exitSuccess;
 }
 
@@ -46,10 +61,43 @@ int preview(const PreviewOptions& options, std::ostream& out) {
     return exitSuccess;
 }
 
+// `inspect --json` answers in JSON even when it fails, also when the failure is in the command
+// line itself, so the arguments are looked at before they are parsed.
+bool answersInJson(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments[0] != "inspect")
+        return false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            return false;
+        if (argument == "--json" || argument == "-j")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+std::string playerVersionLine(const PlayerImage& embedded) {
+    if (embedded.size == 0)
+        return "player: none built in; every build needs --player FILE\n";
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(fnv1a64(embedded.data, embedded.size)));
+    return "player: " + std::to_string(embedded.size) + " bytes, FNV-1a 64 " + hash + "\n";
+}
 
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                   const PlayerImage& embedded) {
+    auto failInJson = [&out](const std::string& message, int code) {
+        out << errorJson(message, code);
+        return code;
+    };
+    auto fail = [&](const std::string& message) {
+        if (answersInJson(arguments))
+            return failInJson(message, exitBadInput);
+        err << "splashpack: " << message << "\n";
+        return exitBadInput;
+    };
     try {
         CommandLine line = parseCommandLine(arguments);
         switch (line.kind) {
@@ -57,8 +105,7 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
             out << helpText(line.helpTopic);
             return exitSuccess;
         case CommandKind::version:
-            out << "splashpack " << SPLASHPACK_VERSION
-                << (embedded.size ? "" : " (no player built in)") << "\n";
+            out << "splashpack " << SPLASHPACK_VERSION << "\n" << playerVersionLine(embedded);
             return exitSuccess;
         case CommandKind::build:
             return build(line.build, out, err, embedded);
@@ -70,17 +117,16 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
             return preview(line.preview, out);
         }
     } catch (const UsageError& error) {
+        if (answersInJson(arguments))
+            return failInJson(error.what(), exitUsage);
         err << "splashpack: " << error.what() << "\nTry 'splashpack --help'.\n";
         return exitUsage;
     } catch (const InputError& error) {
-        err << "splashpack: " << error.what() << "\n";
-        return exitBadInput;
+        return fail(error.what());
     } catch (const std::string& message) {
-        err << "splashpack: " << message << "\n";
-        return exitBadInput;
+        return fail(message);
     } catch (const std::bad_alloc&) {
-        err << "splashpack: out of memory\n";
-        return exitBadInput;
+        return fail("out of memory");
     }
     return exitUsage;
 }

@@ -11,3 +11,7 @@
 // warnings and errors to `err`. Returns 0 on success, 1 for bad input, 2 for usage errors.
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                   const PlayerImage& embedded);
+
+// The line of --version about the player the tool carries: its size and the FNV-1a 64 hash of
+// its bytes in 16 hex digits, or that there is none.
+std::string playerVersionLine(const PlayerImage& embedded);
