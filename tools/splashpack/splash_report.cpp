@@ -1,6 +1,8 @@
 // inspect and extract: the splash read back through the player's reader and decoder.
 #include "splash_report.h"
 
+#include "preview_text.h"
+
 #include "bitmap_codec.h"
 #include "file_output.h"
 #include "little_endian.h"
@@ -30,34 +32,6 @@ using Json = nlohmann::ordered_json;
 // are no UTF-8; they are replaced rather than raised as an exception.
 std::string jsonText(const Json& json) {
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
-// A text stored in the splash, in UTF-8 for the report: the player hands its bytes to the ANSI
-// functions of Windows, so they are read here as Windows-1252, the code page of Western Windows.
-// The one place that knows the code page, for a choice of another to replace.
-std::string storedTextAsUtf8(const std::string& bytes) {
-    // 0x80 to 0x9F of Windows-1252; the five bytes it leaves undefined stay C1 controls, as
-    // Windows itself converts them.
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::string text;
-    for (char c : bytes) {
-        unsigned byte = static_cast<unsigned char>(c);
-        unsigned point = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
-        if (point < 0x80) {
-            text += static_cast<char>(point);
-        } else if (point < 0x800) {
-            text += static_cast<char>(0xC0 | (point >> 6));
-            text += static_cast<char>(0x80 | (point & 0x3F));
-        } else {
-            text += static_cast<char>(0xE0 | (point >> 12));
-            text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (point & 0x3F));
-        }
-    }
-    return text;
 }
 
 ByteVector bytesOf(const DataContent& content) {
