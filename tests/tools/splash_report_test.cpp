@@ -91,7 +91,7 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
         "  \"versions\": [\"unknown\", \"xp\"],\n",
         "  \"minimumResolution\": {\"width\": 800, \"height\": 600},\n",
         "  \"minimumColourBits\": 16,\n",
-        "  \"requirementsMessage\": \"caf\\u00e9 \\\"x\\\"\\u0009\",\n",
+        "  \"requirementsMessage\": \"caf\xc3\xa9 \\\"x\\\"\\u0009\",\n",
         "  \"usesDefaultMessage\": false,\n",
         "  \"imageOption\": 7\n}\n",
     };

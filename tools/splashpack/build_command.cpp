@@ -1,6 +1,7 @@
 // The build: read and check every input first, then write the outputs.
 #include "build_command.h"
 
+#include "code_page.h"
 #include "file_output.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
@@ -102,8 +103,12 @@ std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targ
                            "); the player reports \"Cannot Run File\" unless it is there when "
                            "the splash runs");
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
-        warnings.push_back("the target or the message holds characters outside ASCII; the "
-                           "player reads their bytes in the Windows code page of the machine");
+        warnings.push_back("the target or the message holds characters outside ASCII, stored in "
+                           "code page " +
+                           std::to_string(options.codePage) +
+                           "; the player shows them as written only on a Windows whose ANSI "
+                           "code page is " +
+                           std::to_string(options.codePage));
     return warnings;
 }
 
@@ -161,13 +166,14 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
             outcome.warnings.push_back("sound " + inQuotes(options.sound) +
                                        " has no data chunk, so nothing plays");
     }
-    splash.targetFile = options.target;
+    // The player hands these bytes to the ANSI functions of Windows as they are.
+    splash.targetFile = utf8ToCodePage(options.target, options.codePage, "the target");
     splash.displayTime = options.displayTime;
     splash.launchDelay = options.launchDelay;
     splash.versionList = options.versionList;
     splash.resolution = options.resolution;
     splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage = options.message;
+    splash.requirementsMessage = utf8ToCodePage(options.message, options.codePage, "the message");
     splash.imageOption = options.imageOption;
 
     // A picture that goes in unchanged is copied from its file into the output, never held

@@ -104,6 +104,8 @@ const Rules& buildRules() {
              c.build.colourDepth = parseMinimumColourDepth(v);
          }},
         {"message", 'm', true, [](CommandLine& c, const std::string& v) { c.build.message = v; }},
+        {"code-page", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.codePage = parseCodePage(v); }},
         {"image-option", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.imageOption = parseOption32(v); }},
         {"background", 0, true,
@@ -127,6 +129,8 @@ const Rules& buildRules() {
 const Rules& inspectRules() {
     static const Rules rules = {
         {"json", 'j', false, [](CommandLine& c, const std::string&) { c.inspect.json = true; }},
+        {"code-page", 0, true,
+         [](CommandLine& c, const std::string& v) { c.inspect.codePage = parseCodePage(v); }},
     };
     return rules;
 }
@@ -265,6 +269,8 @@ const char* const buildHelp =
     "  -c, --min-colour-depth BITS smallest colour depth in bits, e.g. 16 [none]\n"
     "                              (also --min-color-depth)\n"
     "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
+    "      --code-page N           Windows code page the target and the message are stored\n"
+    "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252]\n"
     "      --image-option N        number handed to the picture; BMP pictures ignore it [0]\n"
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
     "                              converted, #rrggbb [#ffffff]\n"
@@ -281,12 +287,13 @@ const char* const buildHelp =
     "changed.\n";
 
 const char* const inspectHelp =
-    "Usage: splashpack inspect FILE [--json]\n"
+    "Usage: splashpack inspect FILE [--json] [--code-page N]\n"
     "\n"
     "Reads the splash executable FILE as the player does and prints its settings: picture\n"
     "and sound, target, times, requirements and message, and whether the player shows the\n"
     "picture.\n"
-    "  -j, --json   print one JSON object instead of text\n";
+    "  -j, --json         print one JSON object instead of text\n"
+    "      --code-page N  code page the texts were stored in [1252]\n";
 
 const char* const extractHelp =
     "Usage: splashpack extract FILE [OPTIONS]\n"

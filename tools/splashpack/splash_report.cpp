@@ -159,7 +159,7 @@ std::string jsonNumber(std::uint64_t value) {
 
 } // namespace
 
-SplashReport readSplash(const std::string& path) {
+SplashReport readSplash(const std::string& path, UINT codePage) {
     SplashReport report;
     report.file = path;
     std::error_code error;
@@ -174,14 +174,14 @@ SplashReport readSplash(const std::string& path) {
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
     report.sound = bytesOf(settings.sound);
-    report.targetFile = settings.targetFile;
+    report.targetFile = codePageToUtf8(settings.targetFile, codePage);
     report.displayTime = settings.displayTime;
     report.launchDelay = settings.launchDelay;
     report.settledDisplayTime = settleDisplayTime(settings.displayTime, settings.launchDelay);
     report.versions = settings.requiredVersions;
     report.resolution = settings.requiredResolution;
     report.colourBits = settings.requiredColourBits;
-    report.requirementsMessage = settings.requirementsMessage;
+    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage);
     report.imageOption = settings.imageOption;
     settings.release();
 
