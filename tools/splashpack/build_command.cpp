@@ -6,6 +6,7 @@
 #include "payload_reader.h"
 #include "picture_intake.h"
 #include "sound_check.h"
+#include "target_name_check.h"
 #include "tool_error.h"
 #include "window_layout.h"
 
@@ -168,6 +169,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     }
     // The player hands these bytes to the ANSI functions of Windows as they are.
     splash.targetFile = utf8ToCodePage(options.target, options.codePage, "the target");
+    std::vector<std::string> nameWarnings =
+        checkTargetName(options.target, splash.targetFile.size());
     splash.displayTime = options.displayTime;
     splash.launchDelay = options.launchDelay;
     splash.versionList = options.versionList;
@@ -193,10 +196,10 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     for (const OutputPart& part : image)
         imageSize += part.length();
 
-    std::error_code error;
     bool targetFound =
-        !options.target.empty() && fs::exists(targetBeside(options.output, options.target), error);
+        !options.target.empty() && !findTargetBeside(options.output, options.target).empty();
     std::vector<std::string> warnings = settingsWarnings(options, targetFound);
+    warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
     outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
 
     writeJoinedFileAtomically(options.output, image, options.force);
