@@ -133,7 +133,7 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ(0, inspect.exitCode);
     for (const char* line :
          {"Picture             654 bytes, 20 x 10, 24 bit; the player shows it\n",
-          "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit\n",
+          "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit, 1 ms\n",
           "Target              setup.exe\n", "Display time        2000 ms\n",
           "Launch delay        500 ms\n", "Versions            98, me\n",
           "Minimum resolution  640 x 480\n", "Minimum colour      8 bit\n",

@@ -54,7 +54,7 @@ TEST(SplashReport, TextShowsEverySetting) {
                   " bytes; payload " + std::to_string(payloadBytes) +
                   " bytes)\n"
                   "Picture             9254 bytes, 127 x 64, 8 bit; the player shows it\n"
-                  "Sound               344 bytes, PCM, 1 channel, 22050 Hz, 16 bit\n"
+                  "Sound               344 bytes, PCM, 1 channel, 22050 Hz, 16 bit, 7 ms\n"
                   "Target              setup\\install.exe\n"
                   "Display time        1020 ms (the player makes it 1050 ms)\n"
                   "Launch delay        1000 ms\n"
@@ -83,7 +83,7 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
         "\"playerAccepts\": true, \"playerVerdict\": \"accepted\"},\n",
         "  \"sound\": {\"bytes\": 344, \"wave\": true, \"problem\": null, \"formatTag\": 1, "
         "\"channels\": 1, \"samplesPerSecond\": 22050, \"bitsPerSample\": 16, \"dataBytes\": "
-        "300},\n",
+        "300, \"durationMs\": 7},\n",
         "  \"target\": \"setup\\\\install.exe\",\n",
         "  \"displayTimeMs\": 1020,\n",
         "  \"launchDelayMs\": 1000,\n",

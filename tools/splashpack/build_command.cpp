@@ -163,9 +163,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     if (!options.sound.empty()) {
         splash.sound = readInputFile(options.sound, "sound");
         SoundFacts facts = checkSound(splash.sound, options.sound);
-        if (!facts.hasData)
-            outcome.warnings.push_back("sound " + inQuotes(options.sound) +
-                                       " has no data chunk, so nothing plays");
+        outcome.warnings = soundWarnings(
+            facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
     }
     // The player hands these bytes to the ANSI functions of Windows as they are.
     splash.targetFile = utf8ToCodePage(options.target, options.codePage, "the target");

@@ -150,7 +150,8 @@ std::string soundLine(const SplashReport& report) {
     if (!report.soundFacts.problem.empty())
         return line + "but it " + report.soundFacts.problem;
     return line + describeSound(report.soundFacts) +
-           (report.soundFacts.hasData ? "" : "; no data chunk, so nothing plays");
+           (report.soundFacts.hasData ? ", " + describeSoundLength(report.soundFacts)
+                                      : "; no data chunk, so nothing plays");
 }
 
 std::string jsonNumber(std::uint64_t value) {
@@ -251,14 +252,18 @@ std::string reportJson(const SplashReport& r) {
     } else {
         const SoundFacts& s = r.soundFacts;
         bool usable = s.problem.empty();
-        field("sound", "{\"bytes\": " + jsonNumber(r.sound.size()) +
-                           ", \"wave\": " + (usable ? "true" : "false") +
-                           ", \"problem\": " + (usable ? "null" : jsonString(s.problem)) +
-                           ", \"formatTag\": " + jsonNumber(s.formatTag) +
-                           ", \"channels\": " + jsonNumber(s.channels) +
-                           ", \"samplesPerSecond\": " + jsonNumber(s.samplesPerSecond) +
-                           ", \"bitsPerSample\": " + jsonNumber(s.bitsPerSample) +
-                           ", \"dataBytes\": " + jsonNumber(s.dataBytes) + "}");
+        field("sound",
+              "{\"bytes\": " + jsonNumber(r.sound.size()) +
+                  ", \"wave\": " + (usable ? "true" : "false") +
+                  ", \"problem\": " + (usable ? "null" : jsonString(s.problem)) +
+                  ", \"formatTag\": " + jsonNumber(s.formatTag) +
+                  ", \"channels\": " + jsonNumber(s.channels) +
+                  ", \"samplesPerSecond\": " + jsonNumber(s.samplesPerSecond) +
+                  ", \"bitsPerSample\": " + jsonNumber(s.bitsPerSample) +
+                  ", \"dataBytes\": " + jsonNumber(s.dataBytes) + ", \"durationMs\": " +
+                  (usable && s.hasData && s.bytesPerSecond != 0 ? jsonNumber(soundMilliseconds(s))
+                                                                : "null") +
+                  "}");
     }
     field("target", jsonString(r.targetFile));
     field("displayTimeMs", jsonNumber(r.displayTime));
