@@ -58,9 +58,30 @@ TEST(PictureIntake, BitmapsThePlayerReadsPassByteForByte) {
         EXPECT_FALSE(prepared.converted) << name;
         EXPECT_EQ(file, prepared.bitmap) << name;
         EXPECT_TRUE(prepared.notes.empty()) << name;
+        EXPECT_TRUE(prepared.warnings.empty()) << name;
         EXPECT_EQ(127u, prepared.width) << name;
         EXPECT_EQ(64u, prepared.height) << name;
     }
+}
+
+TEST(PictureIntake, AlphaInA32BitBitmapIsWarnedAbout) {
+    ByteVector file = corpusFile("g/rgb32.bmp");
+    file[file.size() - 1] = 0x80; // the fourth byte of the last pixel
+    const std::string warning =
+        "picture \"in\" is a 32-bit BMP whose fourth bytes are not all zero; it goes in as it "
+        "is and the player ignores that alpha channel, drawing every pixel opaque (--background "
+        "lies under transparent pixels only in pictures the tool converts)";
+    PreparedPicture prepared = prepare(file);
+    EXPECT_EQ(file, prepared.bitmap);
+    EXPECT_EQ(std::vector<std::string>{warning}, prepared.warnings);
+
+    // The build reads the picture from its file.
+    ScratchFolder folder;
+    writeFile(folder.path("in"), file);
+    InputFile input(folder.path("in"), "picture");
+    PreparedPicture fromFile = preparePicture(input, "in", PictureLimits());
+    EXPECT_TRUE(fromFile.unchanged);
+    EXPECT_EQ(std::vector<std::string>{warning}, fromFile.warnings);
 }
 
 TEST(PictureIntake, RefusedBitmapsAreConvertedToTheSamePixels) {

@@ -157,14 +157,16 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     InputFile pictureFile(options.picture, "picture");
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
     outcome.notes = picture.notes;
+    outcome.warnings = picture.warnings;
 
     SplashDescription splash;
     splash.picture = std::move(picture.bitmap);
     if (!options.sound.empty()) {
         splash.sound = readInputFile(options.sound, "sound");
         SoundFacts facts = checkSound(splash.sound, options.sound);
-        outcome.warnings = soundWarnings(
+        std::vector<std::string> warnings = soundWarnings(
             facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
+        outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
     }
     // The player hands these bytes to the ANSI functions of Windows as they are.
     splash.targetFile = utf8ToCodePage(options.target, options.codePage, "the target");
