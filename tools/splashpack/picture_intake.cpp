@@ -2,6 +2,7 @@
 #include "picture_intake.h"
 
 #include "bitmap_alpha_check.h"
+#include "exif_orientation.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
@@ -230,12 +231,20 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     UINT width = 0;
     UINT height = 0;
     measure(file.data(), file.size(), width, height);
+    int orientation = format == PictureFormat::jpeg ? jpegOrientation(file.data(), file.size()) : 1;
+    if (orientationSwapsSides(orientation))
+        std::swap(width, height);
     checkDimensions(width, height, limits);
     checkBytes(bitmap24Size(width, height), limits, "would take ");
 
     int frames = 1;
     RgbaPicture picture =
         decodeWithLibrary(file.data(), file.size(), format == PictureFormat::gif, frames);
+    if (orientation != 1) {
+        orientPixels(picture.rgba, picture.width, picture.height, orientation);
+        prepared.notes.push_back("is turned upright as its Exif orientation (" +
+                                 std::to_string(orientation) + ") says");
+    }
     prepared.converted = true;
     prepared.width = picture.width;
     prepared.height = picture.height;
