@@ -192,3 +192,31 @@ TEST(SplashpackProgram, ManualPageNamesEveryOption) {
             EXPECT_EQ(1u, documented.count(option)) << option << " of '" << command << "'";
     }
 }
+
+TEST(SplashpackProgram, TextsAreStoredInTheCodePage) {
+    ScratchFolder folder;
+    writeFile(folder.path("p.bmp"), corpusFile("g/rgb24.bmp"));
+    std::vector<std::string> build = {"build",
+                                      "-p",
+                                      folder.path("p.bmp"),
+                                      "-o",
+                                      folder.path("s.exe"),
+                                      "-m",
+                                      "D\xc3\xa9sol\xc3\xa9",
+                                      "-q"};
+    ASSERT_EQ(0, run(folder, build).exitCode);
+    // One byte for each letter: 0xE9 reads as e-acute in 1252 and as short i in 1251.
+    EXPECT_NE(std::string::npos,
+              run(folder, {"inspect", folder.path("s.exe")}).out.find("\"D\xc3\xa9sol\xc3\xa9\""));
+    EXPECT_NE(std::string::npos,
+              run(folder, {"inspect", "--code-page", "1251", folder.path("s.exe")})
+                  .out.find("\"D\xd0\xb9sol\xd0\xb9\""));
+
+    build[6] = "\xe4\xb8\xad";
+    build[4] = folder.path("t.exe");
+    ProgramRun refused = run(folder, build);
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_EQ("splashpack: the message holds U+4E2D (\xe4\xb8\xad), which code page 1252 cannot "
+              "hold; choose another --code-page or leave it out\n",
+              refused.err);
+}

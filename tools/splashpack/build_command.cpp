@@ -169,7 +169,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
         outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
     }
     // The player hands these bytes to the ANSI functions of Windows as they are.
-    splash.targetFile = utf8ToCodePage(options.target, options.codePage, "the target");
+    splash.targetFile =
+        utf8ToCodePage(commandLineTextToUtf8(options.target), options.codePage, "the target");
     std::vector<std::string> nameWarnings =
         checkTargetName(options.target, splash.targetFile.size());
     splash.displayTime = options.displayTime;
@@ -177,7 +178,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     splash.versionList = options.versionList;
     splash.resolution = options.resolution;
     splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage = utf8ToCodePage(options.message, options.codePage, "the message");
+    splash.requirementsMessage =
+        utf8ToCodePage(commandLineTextToUtf8(options.message), options.codePage, "the message");
     splash.imageOption = options.imageOption;
 
     // A picture that goes in unchanged is copied from its file into the output, never held

@@ -17,6 +17,10 @@ std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std
 // as \xNN.
 std::string codePageToUtf8(const std::string& bytes, unsigned codePage);
 
+// A text from the command line as UTF-8: the native tool's arguments are UTF-8 already, while
+// splashpack.exe's arrive in the machine's ANSI code page.
+std::string commandLineTextToUtf8(const std::string& text);
+
 // The platform's converter (iconv, or WideCharToMultiByte and MultiByteToWideChar), for one
 // character or a whole text: false where the code page has no exact bytes for it.
 bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string& bytes);

@@ -86,3 +86,7 @@ bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string&
 bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::string& utf8) {
     return convert("UTF-8", charsetName(codePage).c_str(), bytes, utf8);
 }
+
+std::string commandLineTextToUtf8(const std::string& text) {
+    return text;
+}

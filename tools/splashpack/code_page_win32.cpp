@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <memory>
+
 #include <vector>
 
 namespace {
@@ -56,4 +60,40 @@ bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string&
 bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::string& utf8) {
     std::wstring wide;
     return toWide(bytes, codePage, MB_ERR_INVALID_CHARS, wide) && fromWide(wide, CP_UTF8, utf8);
+}
+
+// The runtime hands main() the arguments in the ANSI code page, where characters outside it are
+// already lost; the wide command line still holds them. The text is found there as the wide
+// piece (a whole argument, or the end of one such as --message=TEXT) that the runtime's
+// conversion turns into the same bytes.
+std::string commandLineTextToUtf8(const std::string& text) {
+    std::wstring wide;
+    std::string utf8;
+    if (text.empty())
+        return text;
+    int count = 0;
+    std::unique_ptr<LPWSTR, HLOCAL (*)(HLOCAL)> arguments(
+        CommandLineToArgvW(GetCommandLineW(), &count),
+        [](HLOCAL memory) { return LocalFree(memory); });
+    if (arguments) {
+        for (int i = 0; i < count; ++i) {
+            std::wstring argument = arguments.get()[i];
+            for (std::size_t start = 0; start < argument.size(); ++start) {
+                std::wstring piece = argument.substr(start);
+                int length =
+                    WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()),
+                                        nullptr, 0, nullptr, nullptr);
+                if (length != static_cast<int>(text.size()))
+                    continue;
+                std::string bytes(text.size(), '\0');
+                WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()),
+                                    bytes.data(), length, nullptr, nullptr);
+                if (bytes == text && fromWide(piece, CP_UTF8, utf8))
+                    return utf8;
+            }
+        }
+    }
+    if (toWide(text, CP_ACP, 0, wide) && fromWide(wide, CP_UTF8, utf8))
+        return utf8;
+    return text;
 }
