@@ -122,14 +122,93 @@ void writeFile(const fs::path& path, const ByteVector& bytes) {
         throw std::runtime_error("cannot write " + path.string());
 }
 
+// PCM and ADPCM sounds, one with a chunk before the format and an odd-length one.
+void writeWaveSeeds(const fs::path& folder) {
+    const struct {
+        const char* name;
+        std::uint16_t tag;
+        std::uint32_t dataBytes;
+        bool listFirst;
+    } waves[] = {{"pcm", 1, 64, false},
+                 {"adpcm", 2, 33, false},
+                 {"list", 1, 8, true},
+                 {"empty", 1, 0, false}};
+    for (const auto& wave : waves) {
+        ByteVector chunks;
+        if (wave.listFirst) {
+            chunks.insert(chunks.end(), {'L', 'I', 'S', 'T'});
+            putLittle(chunks, 3, 4);
+            chunks.insert(chunks.end(), {'a', 'b', 'c', 0});
+        }
+        chunks.insert(chunks.end(), {'f', 'm', 't', ' '});
+        putLittle(chunks, 16, 4);
+        putLittle(chunks, wave.tag, 2);
+        putLittle(chunks, 1, 2);
+        putLittle(chunks, 8000, 4);
+        putLittle(chunks, 16000, 4);
+        putLittle(chunks, 2, 2);
+        putLittle(chunks, 16, 2);
+        chunks.insert(chunks.end(), {'d', 'a', 't', 'a'});
+        putLittle(chunks, wave.dataBytes, 4);
+        for (std::uint32_t i = 0; i < wave.dataBytes + (wave.dataBytes & 1); ++i)
+            chunks.push_back(static_cast<unsigned char>(i * 7));
+        ByteVector file{'R', 'I', 'F', 'F'};
+        putLittle(file, std::uint32_t(4 + chunks.size()), 4);
+        file.insert(file.end(), {'W', 'A', 'V', 'E'});
+        file.insert(file.end(), chunks.begin(), chunks.end());
+        writeFile(folder / (std::string(wave.name) + ".wav"), file);
+    }
+}
+
+// JPEG starts with an Exif segment of each byte order, behind another segment and not.
+void writeExifSeeds(const fs::path& folder) {
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        for (bool bigEndian : {false, true}) {
+            auto put = [bigEndian](ByteVector& bytes, std::uint32_t value, int width) {
+                for (int i = 0; i < width; ++i)
+                    bytes.push_back(
+                        static_cast<unsigned char>(value >> (8 * (bigEndian ? width - 1 - i : i))));
+            };
+            ByteVector tiff = bigEndian ? ByteVector{'M', 'M'} : ByteVector{'I', 'I'};
+            put(tiff, 42, 2);
+            put(tiff, 8, 4);
+            put(tiff, 2, 2);
+            put(tiff, 0x010F, 2); // the camera's maker, an ASCII value elsewhere
+            put(tiff, 2, 2);
+            put(tiff, 4, 4);
+            put(tiff, 0, 4);
+            put(tiff, 0x0112, 2);
+            put(tiff, 3, 2);
+            put(tiff, 1, 4);
+            put(tiff, std::uint32_t(orientation), 2);
+            put(tiff, 0, 2);
+            put(tiff, 0, 4);
+            ByteVector file{0xFF, 0xD8};
+            if (orientation % 2 == 0)
+                file.insert(file.end(), {0xFF, 0xE0, 0, 4, 'J', 'F'});
+            file.insert(file.end(), {0xFF, 0xE1, 0, static_cast<unsigned char>(8 + tiff.size()),
+                                     'E', 'x', 'i', 'f', 0, 0});
+            file.insert(file.end(), tiff.begin(), tiff.end());
+            file.insert(file.end(), {0xFF, 0xDA, 0, 2, 0xFF, 0xD9});
+            writeFile(folder / ("orientation-" + std::to_string(orientation) +
+                                (bigEndian ? "-mm.jpg" : "-ii.jpg")),
+                      file);
+        }
+}
+
 void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
     const fs::path payloadSeeds = corpus / "payload";
     const fs::path settingsSeeds = corpus / "settings";
     const fs::path bitmapSeeds = corpus / "bitmap";
-    for (const fs::path& folder : {payloadSeeds, settingsSeeds, bitmapSeeds}) {
+    const fs::path waveSeeds = corpus / "wave";
+    const fs::path exifSeeds = corpus / "exif";
+    for (const fs::path& folder :
+         {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds}) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
+    writeWaveSeeds(waveSeeds);
+    writeExifSeeds(exifSeeds);
 
     // A stand-in for the player's own bytes in front of the block.
     const ByteVector player{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF};

@@ -208,8 +208,8 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          true,
          {"only Windows XP meets --versions: every later Windows (Vista and newer, also XP x64 and "
           "Server 2003) refuses the splash with the requirements message",
-          "the target or the message holds characters outside ASCII; the player reads their "
-          "bytes in the Windows code page of the machine"}},
+          "the target or the message holds characters outside ASCII, stored in code page 1252; "
+          "the player shows them as written only on a Windows whose ANSI code page is 1252"}},
     };
     for (const Case& c : cases) {
         BuildOptions options;

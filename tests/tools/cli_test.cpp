@@ -159,7 +159,7 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ(0, inspect.exitCode);
     for (const char* line :
          {"Picture             654 bytes, 20 x 10, 24 bit; the player shows it\n",
-          "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit\n",
+          "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit, 1 ms\n",
           "Target              setup.exe\n", "Display time        2000 ms\n",
           "Launch delay        500 ms\n", "Versions            98, me\n",
           "Minimum resolution  640 x 480\n", "Minimum colour      8 bit\n",
@@ -234,4 +234,32 @@ TEST(SplashpackProgram, ManualPageNamesEveryOption) {
         for (const std::string& option : optionsIn(run(folder, arguments).out))
             EXPECT_EQ(1u, documented.count(option)) << option << " of '" << command << "'";
     }
+}
+
+TEST(SplashpackProgram, TextsAreStoredInTheCodePage) {
+    ScratchFolder folder;
+    writeFile(folder.path("p.bmp"), corpusFile("g/rgb24.bmp"));
+    std::vector<std::string> build = {"build",
+                                      "-p",
+                                      folder.path("p.bmp"),
+                                      "-o",
+                                      folder.path("s.exe"),
+                                      "-m",
+                                      "D\xc3\xa9sol\xc3\xa9",
+                                      "-q"};
+    ASSERT_EQ(0, run(folder, build).exitCode);
+    // One byte for each letter: 0xE9 reads as e-acute in 1252 and as short i in 1251.
+    EXPECT_NE(std::string::npos,
+              run(folder, {"inspect", folder.path("s.exe")}).out.find("\"D\xc3\xa9sol\xc3\xa9\""));
+    EXPECT_NE(std::string::npos,
+              run(folder, {"inspect", "--code-page", "1251", folder.path("s.exe")})
+                  .out.find("\"D\xd0\xb9sol\xd0\xb9\""));
+
+    build[6] = "\xe4\xb8\xad";
+    build[4] = folder.path("t.exe");
+    ProgramRun refused = run(folder, build);
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_EQ("splashpack: the message holds U+4E2D (\xe4\xb8\xad), which code page 1252 cannot "
+              "hold; choose another --code-page or leave it out\n",
+              refused.err);
 }

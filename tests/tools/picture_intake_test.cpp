@@ -48,6 +48,50 @@ void setBytes32(ByteVector& bytes, std::size_t at, UINT value) {
         bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+// The JPEG with an APP1 Exif segment after its start marker that gives `orientation`.
+ByteVector withOrientation(ByteVector jpeg, unsigned orientation, bool bigEndian) {
+    auto two = [bigEndian](unsigned value) {
+        ByteVector bytes = {static_cast<unsigned char>(value),
+                            static_cast<unsigned char>(value >> 8)};
+        if (bigEndian)
+            std::swap(bytes[0], bytes[1]);
+        return bytes;
+    };
+    ByteVector tiff = bigEndian ? ByteVector{'M', 'M'} : ByteVector{'I', 'I'};
+    for (const ByteVector& part :
+         {two(42), bigEndian ? ByteVector{0, 0, 0, 8} : ByteVector{8, 0, 0, 0}, two(1), two(0x0112),
+          two(3), bigEndian ? ByteVector{0, 0, 0, 1} : ByteVector{1, 0, 0, 0}, two(orientation),
+          ByteVector{0, 0}, ByteVector{0, 0, 0, 0}})
+        tiff.insert(tiff.end(), part.begin(), part.end());
+    ByteVector segment = {
+        0xFF, 0xE1, 0, static_cast<unsigned char>(2 + 6 + tiff.size()), 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+}
+
+RgbaPicture mirrored(const RgbaPicture& picture) {
+    RgbaPicture out = picture;
+    for (UINT y = 0; y < picture.height; ++y)
+        for (UINT x = 0; x < picture.width; ++x)
+            std::memcpy(&out.rgba[(y * picture.width + x) * 4],
+                        &picture.rgba[(y * picture.width + picture.width - 1 - x) * 4], 4);
+    return out;
+}
+
+// A quarter turn clockwise.
+RgbaPicture turned(const RgbaPicture& picture) {
+    RgbaPicture out;
+    out.width = picture.height;
+    out.height = picture.width;
+    out.rgba.resize(picture.rgba.size());
+    for (UINT y = 0; y < picture.height; ++y)
+        for (UINT x = 0; x < picture.width; ++x)
+            std::memcpy(&out.rgba[(x * out.width + (picture.height - 1 - y)) * 4],
+                        &picture.rgba[(y * picture.width + x) * 4], 4);
+    return out;
+}
+
 } // namespace
 
 TEST(PictureIntake, BitmapsThePlayerReadsPassByteForByte) {
@@ -58,9 +102,30 @@ TEST(PictureIntake, BitmapsThePlayerReadsPassByteForByte) {
         EXPECT_FALSE(prepared.converted) << name;
         EXPECT_EQ(file, prepared.bitmap) << name;
         EXPECT_TRUE(prepared.notes.empty()) << name;
+        EXPECT_TRUE(prepared.warnings.empty()) << name;
         EXPECT_EQ(127u, prepared.width) << name;
         EXPECT_EQ(64u, prepared.height) << name;
     }
+}
+
+TEST(PictureIntake, AlphaInA32BitBitmapIsWarnedAbout) {
+    ByteVector file = corpusFile("g/rgb32.bmp");
+    file[file.size() - 1] = 0x80; // the fourth byte of the last pixel
+    const std::string warning =
+        "picture \"in\" is a 32-bit BMP whose fourth bytes are not all zero; it goes in as it "
+        "is and the player ignores that alpha channel, drawing every pixel opaque (--background "
+        "lies under transparent pixels only in pictures the tool converts)";
+    PreparedPicture prepared = prepare(file);
+    EXPECT_EQ(file, prepared.bitmap);
+    EXPECT_EQ(std::vector<std::string>{warning}, prepared.warnings);
+
+    // The build reads the picture from its file.
+    ScratchFolder folder;
+    writeFile(folder.path("in"), file);
+    InputFile input(folder.path("in"), "picture");
+    PreparedPicture fromFile = preparePicture(input, "in", PictureLimits());
+    EXPECT_TRUE(fromFile.unchanged);
+    EXPECT_EQ(std::vector<std::string>{warning}, fromFile.warnings);
 }
 
 TEST(PictureIntake, RefusedBitmapsAreConvertedToTheSamePixels) {
@@ -285,4 +350,35 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.message, refusalOf(c.file)) << c.message;
+}
+
+TEST(PictureIntake, JpegIsTurnedUprightByItsExifOrientation) {
+    ByteVector jpeg = encodeJpeg(gradientPicture(7, 3, false), 90);
+    RgbaPicture stored = readBitmap24(prepare(jpeg).bitmap);
+    const RgbaPicture upright[] = {
+        stored,
+        mirrored(stored),
+        turned(turned(stored)),
+        turned(turned(mirrored(stored))),
+        turned(turned(turned(mirrored(stored)))),
+        turned(stored),
+        turned(mirrored(stored)),
+        turned(turned(turned(stored))),
+    };
+    for (unsigned orientation = 1; orientation <= 8; ++orientation)
+        for (bool bigEndian : {false, true}) {
+            PreparedPicture prepared = prepare(withOrientation(jpeg, orientation, bigEndian));
+            RgbaPicture shown = readBitmap24(prepared.bitmap);
+            const RgbaPicture& expected = upright[orientation - 1];
+            ASSERT_EQ(expected.width, shown.width) << orientation;
+            ASSERT_EQ(expected.height, shown.height) << orientation;
+            EXPECT_EQ(0, largestDifference(expected, shown)) << orientation << " " << bigEndian;
+            EXPECT_EQ(orientation == 1 ? 1u : 2u, prepared.notes.size()) << orientation;
+        }
+    // A value outside 1 to 8 and a cut-short block leave the picture as stored.
+    EXPECT_EQ(0, largestDifference(stored,
+                                   readBitmap24(prepare(withOrientation(jpeg, 9, false)).bitmap)));
+    ByteVector cut = withOrientation(jpeg, 6, false);
+    cut[5] = 20; // the segment's length, now ending inside the IFD entry
+    EXPECT_EQ(0, largestDifference(stored, readBitmap24(prepare(cut).bitmap)));
 }

@@ -82,3 +82,44 @@ TEST(SoundCheck, Refusals) {
         EXPECT_EQ(c.message, refusalOf(c.file)) << c.message;
     EXPECT_EQ("", refusalOf(good));
 }
+
+TEST(SoundCheck, WarningsAndLength) {
+    ByteVector adpcm = waveFile(1, 8000, 8, 8000);
+    adpcm[20] = 2; // the format tag
+    ByteVector noData = waveFile(1, 8000, 8, 10);
+    noData[36] = 'x';
+    struct Case {
+        ByteVector file;
+        UINT displayTime;
+        const char* length;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {waveFile(1, 8000, 8, 8000), 1000, "1000 ms", {}},
+        {waveFile(1, 8000, 8, 8001),
+         1000,
+         "1001 ms",
+         {"sound \"s.wav\" lasts 1001 ms, longer than the display time of 1000 ms: the player "
+          "stops it when the window closes"}},
+        {waveFile(1, 22050, 16, 300),
+         6,
+         "7 ms",
+         {"sound \"s.wav\" lasts 7 ms, longer than the display time of 6 ms: the player stops "
+          "it when the window closes"}},
+        {waveFile(1, 8000, 8, 0),
+         1000,
+         "0 ms",
+         {"sound \"s.wav\" holds no samples, so nothing plays"}},
+        {noData, 1000, "0 ms", {"sound \"s.wav\" has no data chunk, so nothing plays"}},
+        {adpcm,
+         1000,
+         "1000 ms",
+         {"sound \"s.wav\" is MS ADPCM, 1 channel, 8000 Hz, 8 bit, not PCM: it plays only where "
+          "Windows has a codec for it, and silently not at all elsewhere"}},
+    };
+    for (const Case& c : cases) {
+        SoundFacts facts = checkSound(c.file, "s.wav");
+        EXPECT_EQ(c.length, describeSoundLength(facts)) << c.length;
+        EXPECT_EQ(c.warnings, soundWarnings(facts, "s.wav", c.displayTime)) << c.length;
+    }
+}

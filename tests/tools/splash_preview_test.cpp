@@ -105,7 +105,7 @@ TEST(SplashPreview, TimelineInWords) {
     struct Case {
         UINT display, launch;
         bool sound;
-        std::string target;             // as stored, in the Windows code page
+        std::string target;             // as read back, in UTF-8
         std::vector<std::string> lines; // after the requirements and picture lines
     };
     const Case cases[] = {
@@ -125,7 +125,7 @@ TEST(SplashPreview, TimelineInWords) {
         {500,
          1000,
          false,
-         "caf\xe9.exe",
+         "caf\xc3\xa9.exe",
          {"Launch: \"caf\xc3\xa9.exe\" at 1000 ms",
           "Close: the window hides and the sound stops at 500 ms; the player ends after the "
           "launch",

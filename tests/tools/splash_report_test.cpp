@@ -60,7 +60,7 @@ TEST(SplashReport, TextShowsEverySetting) {
                   " bytes; payload " + std::to_string(payloadBytes) +
                   " bytes)\n"
                   "Picture             9254 bytes, 127 x 64, 8 bit; the player shows it\n"
-                  "Sound               344 bytes, PCM, 1 channel, 22050 Hz, 16 bit\n"
+                  "Sound               344 bytes, PCM, 1 channel, 22050 Hz, 16 bit, 7 ms\n"
                   "Target              setup\\install.exe\n"
                   "Display time        1020 ms (the player makes it 1050 ms)\n"
                   "Launch delay        1000 ms\n"
@@ -84,7 +84,7 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
               json["picture"]);
     EXPECT_EQ(Json::parse(R"({"bytes": 344, "wave": true, "problem": null, "formatTag": 1,
                               "channels": 1, "samplesPerSecond": 22050, "bitsPerSample": 16,
-                              "dataBytes": 300})"),
+                              "dataBytes": 300, "durationMs": 7})"),
               json["sound"]);
     EXPECT_EQ("setup\\install.exe", json["target"]);
     EXPECT_EQ(1020, json["displayTimeMs"]);
@@ -105,8 +105,9 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
     const Case cases[] = {
         {"Say \"hi\"\n", "Say \"hi\"\n"},
         {"caf\xe9\t", "caf\xc3\xa9\t"},
-        {"\x80 \x93x\x94 \x81", "\xe2\x82\xac \xe2\x80\x9cx\xe2\x80\x9d \xc2\x81"},
-        {"caf\xc3\xa9", "caf\xc3\x83\xc2\xa9"}, // UTF-8 typed in is read as Windows would
+        {"\x80 \x93x\x94", "\xe2\x82\xac \xe2\x80\x9cx\xe2\x80\x9d"},
+        {"\x81 caf\xe9", "\xc2\x81 caf\xc3\xa9"}, // 0x81: undefined, passed through as Windows does
+        {"caf\xc3\xa9", "caf\xc3\x83\xc2\xa9"},   // UTF-8 typed in is read as Windows would
     };
     for (const Case& c : cases) {
         splash.requirementsMessage = c.stored;

@@ -1,12 +1,14 @@
 // The build: read and check every input first, then write the outputs.
 #include "build_command.h"
 
+#include "code_page.h"
 #include "file_output.h"
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
 #include "sound_check.h"
+#include "target_name_check.h"
 #include "tool_error.h"
 #include "window_layout.h"
 
@@ -106,8 +108,12 @@ std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targ
                            "); the player reports \"Cannot Run File\" unless it is there when "
                            "the splash runs");
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
-        warnings.push_back("the target or the message holds characters outside ASCII; the "
-                           "player reads their bytes in the Windows code page of the machine");
+        warnings.push_back("the target or the message holds characters outside ASCII, stored in "
+                           "code page " +
+                           std::to_string(options.codePage) +
+                           "; the player shows them as written only on a Windows whose ANSI "
+                           "code page is " +
+                           std::to_string(options.codePage));
     return warnings;
 }
 
@@ -182,33 +188,39 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     limits.background = options.background;
     InputFile pictureFile(options.picture, "picture");
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
-    if (options.fitWidth != 0) {
+    if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
-    } else {
+    outcome.notes = picture.notes;
+    outcome.warnings = picture.warnings;
+    if (options.fitWidth == 0) {
         std::string stretched =
             stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
         if (!stretched.empty())
             outcome.warnings.push_back(stretched);
     }
-    outcome.notes = picture.notes;
 
     SplashDescription splash;
     splash.picture = std::move(picture.bitmap);
     if (!options.sound.empty()) {
         splash.sound = readInputFile(options.sound, "sound");
         SoundFacts facts = checkSound(splash.sound, options.sound);
-        if (!facts.hasData)
-            outcome.warnings.push_back("sound " + inQuotes(options.sound) +
-                                       " has no data chunk, so nothing plays");
+        std::vector<std::string> warnings = soundWarnings(
+            facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
+        outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
     }
-    splash.targetFile = options.target;
+    // The player hands these bytes to the ANSI functions of Windows as they are.
+    splash.targetFile =
+        utf8ToCodePage(commandLineTextToUtf8(options.target), options.codePage, "the target");
+    std::vector<std::string> nameWarnings =
+        checkTargetName(options.target, splash.targetFile.size());
     splash.displayTime = options.displayTime;
     splash.launchDelay = options.launchDelay;
     splash.versionList = options.versionList;
     splash.resolution = options.resolution;
     splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage = options.message;
+    splash.requirementsMessage =
+        utf8ToCodePage(commandLineTextToUtf8(options.message), options.codePage, "the message");
     splash.imageOption = options.imageOption;
 
     // A picture that goes in unchanged is copied from its file into the output, never held
@@ -228,10 +240,10 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     for (const OutputPart& part : image)
         imageSize += part.length();
 
-    std::error_code error;
     bool targetFound =
-        !options.target.empty() && fs::exists(targetBeside(options.output, options.target), error);
+        !options.target.empty() && !findTargetBeside(options.output, options.target).empty();
     std::vector<std::string> warnings = settingsWarnings(options, targetFound);
+    warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
     outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
 
     writeJoinedFileAtomically(options.output, image, options.force);

@@ -104,6 +104,8 @@ const Rules& buildRules() {
              c.build.colourDepth = parseMinimumColourDepth(v);
          }},
         {"message", 'm', true, [](CommandLine& c, const std::string& v) { c.build.message = v; }},
+        {"code-page", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.codePage = parseCodePage(v); }},
         {"image-option", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.imageOption = parseOption32(v); }},
         {"background", 0, true,
@@ -132,6 +134,8 @@ const Rules& inspectRules() {
     static const Rules rules = {
         {"json", 'j', false, [](CommandLine& c, const std::string&) { c.inspect.json = true; }},
         {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.inspect.quiet = true; }},
+        {"code-page", 0, true,
+         [](CommandLine& c, const std::string& v) { c.inspect.codePage = parseCodePage(v); }},
     };
     return rules;
 }
@@ -171,6 +175,8 @@ const Rules& previewRules() {
          }},
         {"output", 'o', true, [](CommandLine& c, const std::string& v) { c.preview.output = v; }},
         {"force", 'f', false, [](CommandLine& c, const std::string&) { c.preview.force = true; }},
+        {"code-page", 0, true,
+         [](CommandLine& c, const std::string& v) { c.preview.codePage = parseCodePage(v); }},
     };
     return rules;
 }
@@ -301,6 +307,8 @@ const char* const buildHelp =
     "  -c, --min-colour-depth BITS smallest colour depth in bits, e.g. 16 [none]\n"
     "                              (also --min-color-depth)\n"
     "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
+    "      --code-page N           Windows code page the target and the message are stored\n"
+    "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252]\n"
     "      --image-option N        number handed to the picture; BMP pictures ignore it [0]\n"
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
     "                              converted, #rrggbb [#ffffff]\n"
@@ -320,15 +328,16 @@ const char* const buildHelp =
     "changed.\n";
 
 const char* const inspectHelp =
-    "Usage: splashpack inspect FILE [--json] [--quiet]\n"
+    "Usage: splashpack inspect FILE [--json] [--quiet] [--code-page N]\n"
     "\n"
     "Reads the splash executable FILE as the player does and prints its settings: picture\n"
     "and sound, target, times, requirements and message, and whether the player shows the\n"
     "picture.\n"
-    "  -j, --json    print one JSON object instead of text; a failure too, as\n"
-    "                {\"error\": TEXT, \"exitCode\": N} on standard output\n"
-    "  -q, --quiet   print nothing but errors: the exit code tells whether the player\n"
-    "                reads FILE\n";
+    "  -j, --json         print one JSON object instead of text; a failure too, as\n"
+    "                     {\"error\": TEXT, \"exitCode\": N} on standard output\n"
+    "  -q, --quiet        print nothing but errors: the exit code tells whether the\n"
+    "                     player reads FILE\n"
+    "      --code-page N  code page the texts were stored in [1252]\n";
 
 const char* const extractHelp =
     "Usage: splashpack extract FILE [OPTIONS]\n"
@@ -352,6 +361,7 @@ const char* const previewHelp =
     "      --screen WxH     size of the screen, e.g. 1024x768\n"
     "      --depth BITS     colour depth of the screen in bits [32]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
+    "      --code-page N    code page the texts were stored in [1252]\n"
     "  -f, --force          replace the output file if it exists\n";
 
 } // namespace

@@ -2,6 +2,7 @@
 // (durations, Windows versions, resolutions, colour depths, sizes, colours).
 #pragma once
 
+#include "code_page.h"
 #include "os_version.h"
 #include "text_error.h"
 
@@ -33,6 +34,7 @@ struct BuildOptions {
     std::string resolution;                    // "800 x 600"; empty for no minimum
     std::string colourDepth;                   // "16 bit"; empty for no minimum
     std::string message;                       // empty: the player's own text
+    UINT codePage = defaultCodePage;           // of the stored target and message
     UINT imageOption = 0;
     Rgb background{255, 255, 255};
     UINT maxWidth = 32767;
@@ -50,6 +52,7 @@ struct InspectOptions {
     std::string file;
     bool json = false;
     bool quiet = false; // only the exit code and errors tell whether the player reads it
+    UINT codePage = defaultCodePage; // of the stored texts
 };
 
 struct ExtractOptions {
@@ -68,6 +71,7 @@ struct PreviewOptions {
     UINT screenHeight = 0;
     std::int32_t colourBits = 32;
     OsVersion windows = osVersionForCode(6);
+    UINT codePage = defaultCodePage; // of the stored texts
     bool force = false;
 };
 

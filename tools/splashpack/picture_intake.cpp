@@ -1,6 +1,9 @@
 // Picture intake: recognise the format, keep a BMP the player reads, convert everything else.
 #include "picture_intake.h"
 
+#include "bitmap_alpha_check.h"
+#include "exif_orientation.h"
+
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
 #include "tool_error.h"
@@ -174,6 +177,8 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
                                 : checkBitmap(file.data(), static_cast<UINT>(file.size()), layout);
     if (verdict == BitmapVerdict::accepted) {
         prepared = acceptedBitmap(layout, file.size(), limits);
+        if (hasAlphaBytes(file.data(), file.size(), layout))
+            prepared.warnings.push_back(ignoredAlphaWarning());
         prepared.bitmap = std::move(file);
         return prepared;
     }
@@ -226,12 +231,20 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     UINT width = 0;
     UINT height = 0;
     measure(file.data(), file.size(), width, height);
+    int orientation = format == PictureFormat::jpeg ? jpegOrientation(file.data(), file.size()) : 1;
+    if (orientationSwapsSides(orientation))
+        std::swap(width, height);
     checkDimensions(width, height, limits);
     checkBytes(bitmap24Size(width, height), limits, "would take ");
 
     int frames = 1;
     RgbaPicture picture =
         decodeWithLibrary(file.data(), file.size(), format == PictureFormat::gif, frames);
+    if (orientation != 1) {
+        orientPixels(picture.rgba, picture.width, picture.height, orientation);
+        prepared.notes.push_back("is turned upright as its Exif orientation (" +
+                                 std::to_string(orientation) + ") says");
+    }
     prepared.converted = true;
     prepared.width = picture.width;
     prepared.height = picture.height;
@@ -295,6 +308,8 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
                                       std::to_string(prepared.bitmap.size()) + " bytes)");
         for (std::string& note : prepared.notes)
             note = named + note;
+        for (std::string& warning : prepared.warnings)
+            warning = named + warning;
         return prepared;
     } catch (const InputError& error) {
         throw InputError(named + error.what());
@@ -315,6 +330,13 @@ PreparedPicture preparePicture(const InputFile& file, const std::string& name,
         try {
             PreparedPicture prepared = acceptedBitmap(layout, file.size(), limits);
             prepared.unchanged = true;
+            // Only a 32-bit picture is read whole here, for its fourth bytes.
+            if (layout.bitCount == 32) {
+                ByteVector bytes = file.readAll();
+                if (hasAlphaBytes(bytes.data(), bytes.size(), layout))
+                    prepared.warnings.push_back("picture \"" + name + "\" " +
+                                                ignoredAlphaWarning());
+            }
             return prepared;
         } catch (const InputError& error) {
             throw InputError("picture \"" + name + "\" " + error.what());

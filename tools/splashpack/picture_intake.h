@@ -26,6 +26,8 @@ struct PreparedPicture {
     UINT width = 0;
     UINT height = 0;
     std::vector<std::string> notes; // what the conversion did, for the author
+    std::vector<std::string>
+        warnings; // where the player draws it otherwise than the author may expect
 };
 
 // Prepares the picture whose file bytes are `file` (moved in: a BMP that goes in byte for byte

@@ -48,6 +48,7 @@ SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
             facts.formatTag = readLittleEndian16(chunk + 8);
             facts.channels = readLittleEndian16(chunk + 10);
             facts.samplesPerSecond = readLittleEndian32(chunk + 12);
+            facts.bytesPerSecond = readLittleEndian32(chunk + 16);
             facts.bitsPerSample = length >= 16 ? readLittleEndian16(chunk + 22) : 0;
         } else if (std::memcmp(chunk, "data", 4) == 0 && !facts.hasData) {
             facts.hasData = true;
@@ -101,4 +102,40 @@ std::string describeSound(const SoundFacts& facts) {
     if (facts.bitsPerSample != 0)
         text += ", " + std::to_string(facts.bitsPerSample) + " bit";
     return text;
+}
+
+std::uint64_t soundMilliseconds(const SoundFacts& facts) {
+    if (facts.bytesPerSecond == 0)
+        return 0;
+    return (std::uint64_t(facts.dataBytes) * 1000 + facts.bytesPerSecond - 1) /
+           facts.bytesPerSecond;
+}
+
+std::string describeSoundLength(const SoundFacts& facts) {
+    if (facts.bytesPerSecond == 0)
+        return "unknown length";
+    return std::to_string(soundMilliseconds(facts)) + " ms";
+}
+
+std::vector<std::string> soundWarnings(const SoundFacts& facts, const std::string& name,
+                                       UINT displayTime) {
+    std::vector<std::string> warnings;
+    const std::string sound = "sound \"" + name + "\"";
+    if (!facts.hasData) {
+        warnings.push_back(sound + " has no data chunk, so nothing plays");
+        return warnings;
+    }
+    if (facts.dataBytes == 0)
+        warnings.push_back(sound + " holds no samples, so nothing plays");
+    // 0xFFFE is PCM too when its sub-format says so, but Windows 95 and NT 4 know only tag 1.
+    if (facts.formatTag != 1)
+        warnings.push_back(sound + " is " + describeSound(facts) +
+                           ", not PCM: it plays only where Windows has a codec for it, and "
+                           "silently not at all elsewhere");
+    std::uint64_t ms = soundMilliseconds(facts);
+    if (ms > displayTime)
+        warnings.push_back(sound + " lasts " + describeSoundLength(facts) +
+                           ", longer than the display time of " + std::to_string(displayTime) +
+                           " ms: the player stops it when the window closes");
+    return warnings;
 }

@@ -3,10 +3,10 @@
 #include "splash_preview.h"
 
 #include "bitmap_format.h"
+#include "code_page.h"
 #include "file_output.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
-#include "preview_text.h"
 #include "requirements_decision.h"
 #include "screen_values.h"
 #include "tool_error.h"
@@ -221,12 +221,11 @@ void drawRequirementsBox(PreviewImage& image, const std::string& message,
     const int screenWidth = static_cast<int>(image.width);
     const int textRoom = std::max(
         120, std::min(screenWidth - 3 * margin - icon - 16, std::max(360, screenWidth / 2)));
-    const std::vector<std::u32string> lines =
-        wrapLines(font, charactersOfStoredText(message), textRoom);
+    const std::vector<std::u32string> lines = wrapLines(font, utf8Characters(message), textRoom);
     int textWidth = 0;
     for (const std::u32string& line : lines)
         textWidth = std::max(textWidth, font.width(line));
-    const std::u32string caption = charactersOfStoredText(requirementsCaption);
+    const std::u32string caption = utf8Characters(requirementsCaption);
     const int width = std::max({3 * margin + icon + textWidth, font.width(caption) + 2 * margin,
                                 buttonWidth + 2 * margin});
     const int textHeight = std::max(icon, static_cast<int>(lines.size()) * font.lineHeight);
@@ -388,8 +387,7 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
     lines.push_back(noTarget ? "Launch: at " + ms(launch) +
                                    ", with no target: the player reports \"The application to "
                                    "load is unknown.\""
-                             : "Launch: \"" + storedTextAsUtf8(report.targetFile) + "\" at " +
-                                   ms(launch));
+                             : "Launch: \"" + report.targetFile + "\" at " + ms(launch));
     std::string closing;
     if (close < launch)
         closing = "Close: the window hides and the sound stops at " + ms(close) +
@@ -427,7 +425,7 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
 
 std::vector<std::string> runPreview(const PreviewOptions& options) {
     checkOutputFree(options.output, options.force);
-    SplashReport report = readSplash(options.file);
+    SplashReport report = readSplash(options.file, options.codePage);
     PreviewScreen screen;
     screen.width = options.screenWidth;
     screen.height = options.screenHeight;

@@ -1,8 +1,6 @@
 // inspect and extract: the splash read back through the player's reader and decoder.
 #include "splash_report.h"
 
-#include "preview_text.h"
-
 #include "bitmap_codec.h"
 #include "file_output.h"
 #include "little_endian.h"
@@ -129,7 +127,8 @@ std::string soundLine(const SplashReport& report) {
     if (!report.soundFacts.problem.empty())
         return line + "but it " + report.soundFacts.problem;
     return line + describeSound(report.soundFacts) +
-           (report.soundFacts.hasData ? "" : "; no data chunk, so nothing plays");
+           (report.soundFacts.hasData ? ", " + describeSoundLength(report.soundFacts)
+                                      : "; no data chunk, so nothing plays");
 }
 
 // What is wrong with a file that the player refuses, in the tool's words: the player's own
@@ -167,7 +166,7 @@ std::string damageInWords(const std::string& path) {
 
 } // namespace
 
-SplashReport readSplash(const std::string& path) {
+SplashReport readSplash(const std::string& path, UINT codePage) {
     SplashReport report;
     report.file = path;
     std::error_code error;
@@ -183,14 +182,14 @@ SplashReport readSplash(const std::string& path) {
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
     report.sound = bytesOf(settings.sound);
-    report.targetFile = settings.targetFile;
+    report.targetFile = codePageToUtf8(settings.targetFile, codePage);
     report.displayTime = settings.displayTime;
     report.launchDelay = settings.launchDelay;
     report.settledDisplayTime = settleDisplayTime(settings.displayTime, settings.launchDelay);
     report.versions = settings.requiredVersions;
     report.resolution = settings.requiredResolution;
     report.colourBits = settings.requiredColourBits;
-    report.requirementsMessage = settings.requirementsMessage;
+    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage);
     report.imageOption = settings.imageOption;
     settings.release();
 
@@ -262,9 +261,12 @@ std::string reportJson(const SplashReport& r) {
         sound["samplesPerSecond"] = s.samplesPerSecond;
         sound["bitsPerSample"] = s.bitsPerSample;
         sound["dataBytes"] = s.dataBytes;
+        sound["durationMs"] = s.problem.empty() && s.hasData && s.bytesPerSecond != 0
+                                  ? Json(soundMilliseconds(s))
+                                  : Json(nullptr);
         json["sound"] = sound;
     }
-    json["target"] = storedTextAsUtf8(r.targetFile);
+    json["target"] = r.targetFile;
     json["displayTimeMs"] = r.displayTime;
     json["launchDelayMs"] = r.launchDelay;
     json["effectiveDisplayTimeMs"] = r.settledDisplayTime;
@@ -277,7 +279,7 @@ std::string reportJson(const SplashReport& r) {
         json["minimumResolution"] = {{"width", r.resolution.width},
                                      {"height", r.resolution.height}};
     json["minimumColourBits"] = r.colourBits == 0 ? Json(nullptr) : Json(r.colourBits);
-    json["requirementsMessage"] = storedTextAsUtf8(r.requirementsMessage);
+    json["requirementsMessage"] = r.requirementsMessage;
     json["usesDefaultMessage"] = messageIsBlank(r.requirementsMessage);
     json["imageOption"] = r.imageOption;
     return jsonText(json);

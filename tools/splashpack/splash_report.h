@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bitmap_format.h"
+#include "code_page.h"
 #include "command_line.h"
 #include "os_version.h"
 #include "payload_writer.h"
@@ -40,8 +41,9 @@ struct SplashReport {
 };
 
 // Loads and decodes `path` through the player's reader and settings decoder. Raises InputError
-// with the player's own message when it cannot.
-SplashReport readSplash(const std::string& path);
+// with the player's own message when it cannot. The target and the message come back in UTF-8,
+// read in `codePage`, the ANSI code page they were stored in.
+SplashReport readSplash(const std::string& path, UINT codePage = defaultCodePage);
 
 // Readable lines, one setting a line.
 std::string reportText(const SplashReport& report);

@@ -40,7 +40,7 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
 }
 
 int inspect(const InspectOptions& options, std::ostream& out) {
-    SplashReport report = readSplash(options.file);
+    SplashReport report = readSplash(options.file, options.codePage);
     if (!options.quiet)
         out << (options.json ? reportJson(report) : reportText(report));
     return exitSuccess;

@@ -1,0 +1,30 @@
+// The player hands its texts to the ANSI functions of Windows, which read them in the machine's
+// code page: the tool stores the target and the message in a Windows ANSI code page, not UTF-8.
+#pragma once
+
+#include <string>
+
+constexpr unsigned defaultCodePage = 1252;
+
+// "1252", "874", "932", "936", "949", "950" or "1250" to "1258"; raises UsageError otherwise.
+unsigned parseCodePage(const std::string& text);
+
+// The UTF-8 text in the code page. Raises InputError naming `what` and the first character the
+// code page cannot hold ("U+4E2D"), or saying that the text is not UTF-8.
+std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std::string& what);
+
+// The stored bytes as UTF-8 for display; a byte that means nothing in the code page is written
+// as \xNN.
+std::string codePageToUtf8(const std::string& bytes, unsigned codePage);
+
+// The characters of a UTF-8 text, for drawing; a malformed sequence is one U+FFFD per byte.
+std::u32string utf8Characters(const std::string& utf8);
+
+// A text from the command line as UTF-8: the native tool's arguments are UTF-8 already, while
+// splashpack.exe's arrive in the machine's ANSI code page.
+std::string commandLineTextToUtf8(const std::string& text);
+
+// The platform's converter (iconv, or WideCharToMultiByte and MultiByteToWideChar), for one
+// character or a whole text: false where the code page has no exact bytes for it.
+bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string& bytes);
+bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::string& utf8);
