@@ -1,5 +1,6 @@
 // Copying a file's bytes into another file inside the system, for a large picture that goes
-// into the output unchanged: file_copy_posix.cpp uses the kernel's file-to-file copies,
+// into the output unchanged: file_copy_posix.cpp uses the kernel's file-to-file copies where
+// they are the faster way,
 // file_copy_win32.cpp leaves every byte to the caller's buffered copy.
 #pragma once
 
