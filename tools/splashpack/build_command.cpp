@@ -4,6 +4,7 @@
 #include "code_page.h"
 #include "file_output.h"
 #include "little_endian.h"
+#include "message_text.h"
 #include "payload_reader.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
@@ -20,10 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
 
 std::string ms(UINT value) {
     return std::to_string(value) + " ms";

@@ -2,6 +2,7 @@
 // so that a refusal can name the character.
 #include "code_page.h"
 
+#include "message_text.h"
 #include "tool_error.h"
 
 #include <cstdio>
@@ -10,10 +11,6 @@ namespace {
 
 bool isSingleByte(unsigned codePage) {
     return codePage == 874 || (codePage >= 1250 && codePage <= 1258);
-}
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
 }
 
 // The length of the UTF-8 sequence at `at`, 0 when it is malformed, overlong, a surrogate or

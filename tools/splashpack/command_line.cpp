@@ -1,6 +1,7 @@
 // The command line of splashpack: one table of options per command, and the value syntaxes.
 #include "command_line.h"
 
+#include "message_text.h"
 #include "screen_values.h"
 #include "tool_error.h"
 
@@ -26,10 +27,6 @@ std::string trimSpaces(const std::string& text) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
 }
 
 // A decimal number of digits only, at most `largest`.

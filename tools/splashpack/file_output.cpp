@@ -4,6 +4,7 @@
 
 #include "file_copy.h"
 #include "interrupt_cleanup.h"
+#include "message_text.h"
 #include "tool_error.h"
 
 #include <algorithm>
@@ -16,10 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
 
 std::string errnoText() {
     return std::strerror(errno);

@@ -2,6 +2,7 @@
 // shrinks the pixels.
 #include "picture_fit.h"
 
+#include "message_text.h"
 #include "screen_values.h"
 #include "tool_error.h"
 
@@ -11,14 +12,6 @@
 #include <climits>
 #include <memory>
 #include <utility>
-
-namespace {
-
-std::string sizeText(WindowSize size) {
-    return std::to_string(size.width) + " x " + std::to_string(size.height);
-}
-
-} // namespace
 
 RgbaPicture decodeShownBitmap(const ByteVector& bmp) {
     BmpHeader header = readBmpHeader(bmp);
@@ -79,9 +72,10 @@ void fitPicture(PreparedPicture& picture, const InputFile& file, const std::stri
     picture.converted = true;
     picture.width = fitted.width;
     picture.height = fitted.height;
-    picture.notes.push_back("picture \"" + name + "\" shrunk from " + sizeText(size) + " to " +
-                            sizeText(fitted) + " pixels to fit " + std::to_string(screen.width) +
-                            " x " + std::to_string(screen.height) + " (--fit)");
+    picture.notes.push_back(
+        "picture \"" + name + "\" shrunk from " + sizeText(size.width, size.height) + " to " +
+        sizeText(fitted.width, fitted.height) + " pixels to fit " + std::to_string(screen.width) +
+        " x " + std::to_string(screen.height) + " (--fit)");
 }
 
 std::string stretchWarning(WindowSize picture, const std::string& minimumResolution) {
@@ -94,8 +88,9 @@ std::string stretchWarning(WindowSize picture, const std::string& minimumResolut
     WindowSize shown = fitToScreen(picture, screen);
     if (shown.width == picture.width && shown.height == picture.height)
         return "";
-    return "the picture of " + sizeText(picture) + " is larger than the smallest screen (" +
-           minimumResolution + "), where the player stretches it to " + sizeText(shown) +
+    return "the picture of " + sizeText(picture.width, picture.height) +
+           " is larger than the smallest screen (" + minimumResolution +
+           "), where the player stretches it to " + sizeText(shown.width, shown.height) +
            " on every paint: slower to show, and coarser on Windows 95, 98 and Me, which lack "
            "halftone; --fit " +
            std::to_string(minimum.width) + "x" + std::to_string(minimum.height) +

@@ -3,6 +3,7 @@
 
 #include "bitmap_alpha_check.h"
 #include "exif_orientation.h"
+#include "message_text.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
@@ -48,10 +49,6 @@ const char* formatName(PictureFormat format) {
     default:
         return "unknown";
     }
-}
-
-std::string sizeText(UINT width, UINT height) {
-    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 std::string colourText(Rgb colour) {

@@ -5,6 +5,7 @@
 #include "bitmap_format.h"
 #include "code_page.h"
 #include "file_output.h"
+#include "message_text.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
 #include "requirements_decision.h"
@@ -21,10 +22,6 @@ namespace {
 
 std::string ms(UINT value) {
     return std::to_string(value) + " ms";
-}
-
-std::string sizeText(UINT width, UINT height) {
-    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 std::string placementText(const WindowPlacement& window) {
@@ -297,13 +294,11 @@ void appendBytes(void* context, void* data, int size) {
     bytes.insert(bytes.end(), from, from + size);
 }
 
-// The length of a PCM sound in milliseconds; 0 when it cannot be told.
+// The length of a PCM sound in milliseconds, as inspect gives it; 0 when it cannot be told.
 UINT soundLength(const SoundFacts& facts) {
-    const std::uint64_t bytesPerSecond =
-        std::uint64_t(facts.samplesPerSecond) * facts.channels * ((facts.bitsPerSample + 7) / 8);
-    if (facts.formatTag != 1 || bytesPerSecond == 0 || !facts.problem.empty())
+    if (facts.formatTag != 1 || !facts.problem.empty())
         return 0;
-    return static_cast<UINT>(std::uint64_t(facts.dataBytes) * 1000 / bytesPerSecond);
+    return static_cast<UINT>(std::min<std::uint64_t>(soundMilliseconds(facts), 0xFFFFFFFFu));
 }
 
 } // namespace

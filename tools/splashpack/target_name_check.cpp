@@ -2,6 +2,7 @@
 // splash runs.
 #include "target_name_check.h"
 
+#include "message_text.h"
 #include "tool_error.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
 
 std::string lowerAscii(std::string text) {
     for (char& c : text)

@@ -1,0 +1,14 @@
+// Pieces of the tool's messages that every command words the same way.
+#pragma once
+
+#include <string>
+
+// A name or value as the messages quote it.
+inline std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// A picture's or a screen's size as the messages give it: "640 x 480".
+inline std::string sizeText(unsigned width, unsigned height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
