@@ -3,7 +3,7 @@
 # conditional moves fault on older processors. The sources come from Debian's gcc-12-source
 # package, the same release as the cross compiler, and are built with the thread layer of a
 # single-threaded program, which the player is. Defines the target splash_player_runtime; the
-# caller sets SPLASH_PLAYER_MARCH.
+# caller sets SPLASH_PLAYER_OPTIONS.
 
 # Debian's cross compiler names itself "12-win32"; its package version carries the release of
 # the sources it was built from (12.2.0-14+deb12u1+25.2 from gcc-12 12.2.0-14+deb12u1).
@@ -81,7 +81,7 @@ set(supcxxSources ${supcxx}/eh_alloc.cc ${supcxx}/eh_terminate.cc ${supcxx}/eh_p
 set(treeSource ${gccTree}/libstdc++-v3/src/c++98/tree.cc)
 add_library(splash_player_runtime OBJECT ${unwindSources} ${supcxxSources} ${treeSource})
 # Built as the compiler's own build builds them; their warnings are not this project's.
-target_compile_options(splash_player_runtime PRIVATE ${SPLASH_PLAYER_MARCH} -O2 -w)
+target_compile_options(splash_player_runtime PRIVATE ${SPLASH_PLAYER_OPTIONS} -O2 -w)
 set_source_files_properties(${unwindSources} PROPERTIES
   COMPILE_DEFINITIONS "IN_GCC;CROSS_DIRECTORY_STRUCTURE;IN_LIBGCC2"
   COMPILE_OPTIONS "-fbuilding-libgcc;-fno-stack-protector;-fexceptions"
