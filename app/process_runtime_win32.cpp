@@ -1,7 +1,9 @@
 // The few C runtime functions that the player's code and the compiler's support libraries call,
-// on the process heap and kernel32, so that the player needs no C runtime DLL. The player has one
-// thread, so nothing here locks.
+// on kernel32's heap and virtual memory, so that the player needs no C runtime DLL. The player has
+// one thread, so nothing here locks.
 #include "process_runtime_win32.h"
+
+#include "block_heap_win32.h"
 
 #include <windows.h>
 
@@ -60,29 +62,21 @@ void abort() {
 }
 
 void* malloc(std::size_t size) {
-    return HeapAlloc(GetProcessHeap(), 0, size == 0 ? 1 : size);
+    return blockHeap::allocate(size, false);
 }
 
 void free(void* block) {
-    if (block != nullptr)
-        HeapFree(GetProcessHeap(), 0, block);
+    blockHeap::release(block);
 }
 
 void* calloc(std::size_t count, std::size_t size) {
     if (size != 0 && count > SIZE_MAX / size)
         return nullptr;
-    const std::size_t bytes = count * size;
-    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes == 0 ? 1 : bytes);
+    return blockHeap::allocate(count * size, true);
 }
 
 void* realloc(void* block, std::size_t size) {
-    if (block == nullptr)
-        return malloc(size);
-    if (size == 0) {
-        free(block);
-        return nullptr;
-    }
-    return HeapReAlloc(GetProcessHeap(), 0, block, size);
+    return blockHeap::resize(block, size);
 }
 
 // The string instructions exist on every x86 and copy whole buffers quickly; the compiler turns

@@ -1,8 +1,9 @@
 # The parts of the compiler's support libraries that the 32-bit player links, built again for the
-# Pentium: Debian builds libgcc and libstdc++ for the Pentium Pro, whose conditional moves fault
-# on older processors. The sources come from Debian's gcc-12-source package, the same release as
-# the cross compiler, and are built with the thread layer of a single-threaded program, which the
-# player is. Defines the target splash_pentium_runtime.
+# 386 like the player's own code: Debian builds libgcc and libstdc++ for the Pentium Pro, whose
+# conditional moves fault on older processors. The sources come from Debian's gcc-12-source
+# package, the same release as the cross compiler, and are built with the thread layer of a
+# single-threaded program, which the player is. Defines the target splash_player_runtime; the
+# caller sets SPLASH_PLAYER_OPTIONS.
 
 # Debian's cross compiler names itself "12-win32"; its package version carries the release of
 # the sources it was built from (12.2.0-14+deb12u1+25.2 from gcc-12 12.2.0-14+deb12u1).
@@ -78,9 +79,9 @@ set(unwindSources ${gccTree}/libgcc/unwind-dw2.c ${gccTree}/libgcc/unwind-dw2-fd
 set(supcxxSources ${supcxx}/eh_alloc.cc ${supcxx}/eh_terminate.cc ${supcxx}/eh_personality.cc
                   ${supcxx}/eh_catch.cc ${supcxx}/new_op.cc)
 set(treeSource ${gccTree}/libstdc++-v3/src/c++98/tree.cc)
-add_library(splash_pentium_runtime OBJECT ${unwindSources} ${supcxxSources} ${treeSource})
+add_library(splash_player_runtime OBJECT ${unwindSources} ${supcxxSources} ${treeSource})
 # Built as the compiler's own build builds them; their warnings are not this project's.
-target_compile_options(splash_pentium_runtime PRIVATE -march=i586 -O2 -w)
+target_compile_options(splash_player_runtime PRIVATE ${SPLASH_PLAYER_OPTIONS} -O2 -w)
 set_source_files_properties(${unwindSources} PROPERTIES
   COMPILE_DEFINITIONS "IN_GCC;CROSS_DIRECTORY_STRUCTURE;IN_LIBGCC2"
   COMPILE_OPTIONS "-fbuilding-libgcc;-fno-stack-protector;-fexceptions"
