@@ -19,17 +19,17 @@ constexpr UINT securityDirectory = 4;
 
 } // namespace
 
-std::optional<CertificateTable> certificateTableOf(const unsigned char* headers, UINT count,
-                                                   UINT fileSize) {
+bool certificateTableOf(const unsigned char* headers, UINT count, UINT fileSize,
+                        CertificateTable& table) {
     // Every extent is summed in 64 bits and checked against `count` before it is read.
     const auto inside = [count](std::uint64_t offset, std::uint64_t length) {
         return offset + length <= count;
     };
     if (!inside(0, peOffsetField + 4) || headers[0] != 'M' || headers[1] != 'Z')
-        return std::nullopt;
+        return false;
     const std::uint64_t pe = readLittleEndian32(headers + peOffsetField);
     if (!inside(pe, fileHeaderSize + 2) || std::memcmp(headers + pe, "PE\0\0", 4) != 0)
-        return std::nullopt;
+        return false;
     const std::uint64_t sectionCount = readLittleEndian16(headers + pe + 6);
     const std::uint64_t optionalSize = readLittleEndian16(headers + pe + 20);
     const std::uint64_t optional = pe + fileHeaderSize;
@@ -42,48 +42,36 @@ std::optional<CertificateTable> certificateTableOf(const unsigned char* headers,
         directoryCountField = 108;
         break;
     default:
-        return std::nullopt;
+        return false;
     }
     const std::uint64_t directories = directoryCountField + 4;
     const std::uint64_t entryEnd = directories + 8 * (securityDirectory + 1);
     if (optionalSize < entryEnd || !inside(optional, entryEnd) ||
         readLittleEndian32(headers + optional + directoryCountField) <= securityDirectory)
-        return std::nullopt;
+        return false;
 
     const unsigned char* entry = headers + optional + directories + 8 * securityDirectory;
-    CertificateTable table{readLittleEndian32(entry), readLittleEndian32(entry + 4)};
+    const CertificateTable found{readLittleEndian32(entry), readLittleEndian32(entry + 4)};
     const std::uint64_t headersEnd =
         std::max<std::uint64_t>(readLittleEndian32(headers + optional + sizeOfHeadersField),
                                 optional + optionalSize + sectionCount * sectionHeaderSize);
-    if (table.size == 0 || table.offset < headersEnd ||
-        std::uint64_t{table.offset} + table.size != fileSize)
-        return std::nullopt;
-    return table;
+    if (found.size == 0 || found.offset < headersEnd ||
+        std::uint64_t{found.offset} + found.size != fileSize)
+        return false;
+    table = found;
+    return true;
 }
 
-std::optional<UINT> paddingBeforeTable(const unsigned char* bytes, UINT count) {
-    for (UINT padding = 0; padding <= largestSigningPadding && trailerSize + padding <= count;
-         ++padding) {
-        const unsigned char* end = bytes + count - padding;
-        // The marker cannot match itself shifted by 1 to 7 bytes, so at most one padding fits.
-        if (std::all_of(end, bytes + count, [](unsigned char b) { return b == 0; }) &&
-            std::memcmp(end - trailerSize, trailerMarker, sizeof trailerMarker) == 0)
-            return padding;
+bool paddingBeforeTable(const unsigned char* bytes, UINT count, UINT& padding) {
+    // The marker cannot match itself shifted by 1 to 7 bytes, so at most one padding fits.
+    for (UINT zeros = 0; zeros <= largestSigningPadding && trailerSize + zeros <= count; ++zeros) {
+        const unsigned char* end = bytes + count - zeros;
+        if (zeros > 0 && end[0] != 0)
+            break; // a padding byte that is not zero, and every longer padding holds it too
+        if (std::memcmp(end - trailerSize, trailerMarker, sizeof trailerMarker) == 0) {
+            padding = zeros;
+            return true;
+        }
     }
-    return std::nullopt;
-}
-
-std::optional<UINT> trailerEndOf(const unsigned char* file, UINT size) {
-    if (size < trailerSize)
-        return std::nullopt;
-    if (std::memcmp(file + size - trailerSize, trailerMarker, sizeof trailerMarker) == 0)
-        return size;
-    const auto table = certificateTableOf(file, std::min(size, peHeaderWindow), size);
-    if (!table)
-        return std::nullopt;
-    const UINT count = std::min(table->offset, bytesBeforeTable);
-    const auto padding = paddingBeforeTable(file + table->offset - count, count);
-    if (!padding)
-        return std::nullopt;
-    return table->offset - *padding;
+    return false;
 }

@@ -35,19 +35,17 @@ bool findTrailerBeforeCertificateTable(ReadOnlyFile& file, UINT fileSize,
     const UINT headerBytes = std::min(fileSize, peHeaderWindow);
     if (!file.seekBeforeEnd(fileSize) || !file.read(headers, headerBytes))
         return false;
-    const std::optional<CertificateTable> table =
-        certificateTableOf(headers, headerBytes, fileSize);
-    if (!table)
+    CertificateTable table;
+    if (!certificateTableOf(headers, headerBytes, fileSize, table))
         return false;
     unsigned char before[bytesBeforeTable] = {};
-    const UINT count = std::min(table->offset, bytesBeforeTable);
-    if (!file.seekBeforeEnd(table->size + count) || !file.read(before, count))
+    const UINT count = std::min(table.offset, bytesBeforeTable);
+    UINT padding = 0;
+    if (!file.seekBeforeEnd(table.size + count) || !file.read(before, count) ||
+        !paddingBeforeTable(before, count, padding))
         return false;
-    const std::optional<UINT> padding = paddingBeforeTable(before, count);
-    if (!padding)
-        return false;
-    std::memcpy(trailer, before + count - *padding - trailerSize, trailerSize);
-    trailerEnd = table->offset - *padding;
+    std::memcpy(trailer, before + count - padding - trailerSize, trailerSize);
+    trailerEnd = table.offset - padding;
     return true;
 }
 

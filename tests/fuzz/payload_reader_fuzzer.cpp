@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <string>
 
 namespace {
@@ -74,13 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         MemoryFile file(data, fileSize);
         // Where the whole file, read at once, has its trailer.
-        const std::optional<UINT> trailerEnd = trailerEndOf(data, fileSize);
-        const bool atTheEnd = trailerEnd == fileSize;
+        UINT trailerEnd = 0;
+        const bool found = trailerEndOf(data, fileSize, trailerEnd);
+        const bool atTheEnd = found && trailerEnd == fileSize;
         try {
             DataContent block = loadPayloadFromFile("fuzz.bin", file);
             require(!file.stillOpen(), "the file is closed after a read");
-            require(trailerEnd.has_value(), "a block comes only through a valid marker");
-            const unsigned char* trailer = data + *trailerEnd - trailerSize;
+            require(found, "a block comes only through a valid marker");
+            const unsigned char* trailer = data + trailerEnd - trailerSize;
             require(std::memcmp(trailer, trailerMarker, sizeof trailerMarker) == 0,
                     "the trailer found holds the marker");
             const UINT payloadSize = declaredSize(trailer);
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const std::string& refusal) {
             require(!file.stillOpen(), "the file is closed after a refusal");
             require(!refusal.empty(), "a refusal has a text");
-            require(!trailerEnd || refusal.rfind("The trailer section is invalid.", 0) != 0,
+            require(!found || refusal.rfind("The trailer section is invalid.", 0) != 0,
                     "a trailer found in the whole file is found by the reader too");
         }
         require(file.reads <= (atTheEnd ? 2 : 4),

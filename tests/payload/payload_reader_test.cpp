@@ -366,17 +366,20 @@ TEST(CertificateTable, OnlyATableAfterTheHeadersThatEndsTheFile) {
         Bytes headers = peHeaders(0x200, 0x40);
         if (c.change)
             c.change(headers);
-        const auto table =
-            certificateTableOf(headers.data(), static_cast<UINT>(headers.size()), c.fileSize);
-        ASSERT_EQ(table.has_value(), c.found) << c.what;
-        if (table) {
-            EXPECT_EQ(table->offset, 0x200u);
-            EXPECT_EQ(table->size, 0x40u);
+        CertificateTable table;
+        ASSERT_EQ(certificateTableOf(headers.data(), static_cast<UINT>(headers.size()), c.fileSize,
+                                     table),
+                  c.found)
+            << c.what;
+        if (c.found) {
+            EXPECT_EQ(table.offset, 0x200u);
+            EXPECT_EQ(table.size, 0x40u);
         }
     }
     const Bytes plus = peHeaders(0x200, 0x40, true);
-    EXPECT_TRUE(certificateTableOf(plus.data(), 0x200, 0x240)) << "PE32+";
-    EXPECT_FALSE(certificateTableOf(plus.data(), pe32PlusSecurity + 7, 0x240))
+    CertificateTable table;
+    EXPECT_TRUE(certificateTableOf(plus.data(), 0x200, 0x240, table)) << "PE32+";
+    EXPECT_FALSE(certificateTableOf(plus.data(), pe32PlusSecurity + 7, 0x240, table))
         << "directory 4 not wholly among the bytes read";
 }
 
@@ -385,23 +388,28 @@ TEST(CertificateTable, TheTrailerBeforeItLeavesUpToSevenZeroBytes) {
     const struct {
         const char* what;
         Bytes before; // the bytes that end where the table starts
-        std::optional<UINT> padding;
+        int padding;  // -1: no trailer there
     } cases[] = {
-        {"no padding", concat(Bytes(7, 9), trailerFor(0x100)), 0u},
-        {"7 bytes", concat(trailerFor(0x100), Bytes(7, 0)), 7u},
-        {"8 bytes", concat(trailerFor(0x100), Bytes(8, 0)), std::nullopt},
-        {"padding not zero", concat(trailerFor(0x100), Bytes{0, 1, 0, 0}), std::nullopt},
-        {"a trailer cut to 19 bytes", Bytes(cut.begin() + 1, cut.end()), std::nullopt},
+        {"no padding", concat(Bytes(7, 9), trailerFor(0x100)), 0},
+        {"7 bytes", concat(trailerFor(0x100), Bytes(7, 0)), 7},
+        {"8 bytes", concat(trailerFor(0x100), Bytes(8, 0)), -1},
+        {"padding not zero", concat(trailerFor(0x100), Bytes{0, 1, 0, 0}), -1},
+        {"a trailer cut to 19 bytes", Bytes(cut.begin() + 1, cut.end()), -1},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(paddingBeforeTable(c.before.data(), static_cast<UINT>(c.before.size())),
-                  c.padding)
-            << c.what;
+    for (const auto& c : cases) {
+        UINT padding = 99;
+        const bool found =
+            paddingBeforeTable(c.before.data(), static_cast<UINT>(c.before.size()), padding);
+        EXPECT_EQ(found ? static_cast<int>(padding) : -1, c.padding) << c.what;
+    }
 
     // A whole file in memory gives the same place the reader finds.
+    UINT end = 0;
     const Bytes signedFile = signedSplash({1, 2, 3}, 5);
-    EXPECT_EQ(trailerEndOf(signedFile.data(), static_cast<UINT>(signedFile.size())), 0x200u + 23);
+    ASSERT_TRUE(trailerEndOf(signedFile.data(), static_cast<UINT>(signedFile.size()), end));
+    EXPECT_EQ(end, 0x200u + 23);
     const Bytes plain = concat({1, 2, 3}, trailerFor(3));
-    EXPECT_EQ(trailerEndOf(plain.data(), static_cast<UINT>(plain.size())), 23u);
-    EXPECT_EQ(trailerEndOf(plain.data(), 22), std::nullopt);
+    ASSERT_TRUE(trailerEndOf(plain.data(), static_cast<UINT>(plain.size()), end));
+    EXPECT_EQ(end, 23u);
+    EXPECT_FALSE(trailerEndOf(plain.data(), 22, end));
 }
