@@ -4,59 +4,52 @@
 #include "little_endian.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 namespace {
 
 // Where the PE format keeps what is needed here: the offset of the "PE\0\0" signature at 0x3C,
 // the signature and COFF file header before the optional header, the section table after it.
-constexpr std::uint64_t peOffsetField = 0x3C;
-constexpr std::uint64_t fileHeaderSize = 24; // signature and COFF file header
-constexpr std::uint64_t sectionHeaderSize = 40;
-constexpr std::uint64_t sizeOfHeadersField = 60;
+constexpr UINT peOffsetField = 0x3C;
+constexpr UINT fileHeaderSize = 24; // signature and COFF file header
+constexpr UINT sectionHeaderSize = 40;
+constexpr UINT sizeOfHeadersField = 60;
 constexpr UINT securityDirectory = 4;
 
 } // namespace
 
 bool certificateTableOf(const unsigned char* headers, UINT count, UINT fileSize,
                         CertificateTable& table) {
-    // Every extent is summed in 64 bits and checked against `count` before it is read.
-    const auto inside = [count](std::uint64_t offset, std::uint64_t length) {
-        return offset + length <= count;
-    };
-    if (!inside(0, peOffsetField + 4) || headers[0] != 'M' || headers[1] != 'Z')
+    // Only the first page is looked at: no sum of the offsets below can wrap in 32 bits, and each
+    // extent is checked against `count` before it is read.
+    count = std::min(count, peHeaderWindow);
+    if (count < peOffsetField + 4 || headers[0] != 'M' || headers[1] != 'Z')
         return false;
-    const std::uint64_t pe = readLittleEndian32(headers + peOffsetField);
-    if (!inside(pe, fileHeaderSize + 2) || std::memcmp(headers + pe, "PE\0\0", 4) != 0)
+    const UINT pe = readLittleEndian32(headers + peOffsetField);
+    if (pe > count || count - pe < fileHeaderSize + 2 ||
+        std::memcmp(headers + pe, "PE\0\0", 4) != 0)
         return false;
-    const std::uint64_t sectionCount = readLittleEndian16(headers + pe + 6);
-    const std::uint64_t optionalSize = readLittleEndian16(headers + pe + 20);
-    const std::uint64_t optional = pe + fileHeaderSize;
-    std::uint64_t directoryCountField = 0;
-    switch (readLittleEndian16(headers + optional)) {
-    case 0x10B: // PE32
-        directoryCountField = 92;
-        break;
-    case 0x20B: // PE32+
-        directoryCountField = 108;
-        break;
-    default:
+    const UINT sectionCount = readLittleEndian16(headers + pe + 6);
+    const UINT optionalSize = readLittleEndian16(headers + pe + 20);
+    const UINT optional = pe + fileHeaderSize;
+    // PE32 and PE32+ differ only in where the data directories and their count lie.
+    const UINT magic = readLittleEndian16(headers + optional);
+    if (magic != 0x10B && magic != 0x20B)
         return false;
-    }
-    const std::uint64_t directories = directoryCountField + 4;
-    const std::uint64_t entryEnd = directories + 8 * (securityDirectory + 1);
-    if (optionalSize < entryEnd || !inside(optional, entryEnd) ||
+    const UINT directoryCountField = magic == 0x10B ? 92 : 108;
+    const UINT directories = directoryCountField + 4;
+    const UINT entryEnd = directories + 8 * (securityDirectory + 1);
+    if (optionalSize < entryEnd || count - optional < entryEnd ||
         readLittleEndian32(headers + optional + directoryCountField) <= securityDirectory)
         return false;
 
     const unsigned char* entry = headers + optional + directories + 8 * securityDirectory;
     const CertificateTable found{readLittleEndian32(entry), readLittleEndian32(entry + 4)};
-    const std::uint64_t headersEnd =
-        std::max<std::uint64_t>(readLittleEndian32(headers + optional + sizeOfHeadersField),
-                                optional + optionalSize + sectionCount * sectionHeaderSize);
-    if (found.size == 0 || found.offset < headersEnd ||
-        std::uint64_t{found.offset} + found.size != fileSize)
+    const UINT headersEnd =
+        std::max<UINT>(readLittleEndian32(headers + optional + sizeOfHeadersField),
+                       optional + optionalSize + sectionCount * sectionHeaderSize);
+    if (found.size == 0 || found.size > fileSize || found.offset != fileSize - found.size ||
+        found.offset < headersEnd)
         return false;
     table = found;
     return true;

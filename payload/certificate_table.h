@@ -20,9 +20,10 @@ struct CertificateTable {
 };
 
 // The certificate table named by data directory 4 of `headers`, the first `count` bytes of a
-// file of `fileSize` bytes (PE32 or PE32+, at least 5 data directories): only a table that starts
-// after the headers and ends exactly at the end of the file. Anything else, including a header
-// field out of range, gives false.
+// file of `fileSize` bytes (only the first `peHeaderWindow` are looked at), in PE32 or PE32+
+// headers with at least 5 data directories: only a table that starts after the headers and ends
+// exactly at the end of the file. Anything else, including a header field out of range, gives
+// false.
 bool certificateTableOf(const unsigned char* headers, UINT count, UINT fileSize,
                         CertificateTable& table);
 
