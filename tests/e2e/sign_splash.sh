@@ -10,13 +10,14 @@ if [ "${1:-}" = --remove ]; then
     exit 0
 fi
 [ $# -eq 4 ] || { echo "usage: sign_splash.sh WINE_RUN SPLASHPACK PLAYER FOLDER" >&2; exit 2; }
-wineRun=$(realpath "$1") splashpack=$(realpath "$2") player=$(realpath "$3") folder=$(realpath -m "$4")
+wineRun=$(realpath "$1") splashpack=$(realpath "$2") player=$(realpath "$3")
+folder=$(realpath -m "$4")
 
 # scripts/setup.sh installs these: a missing one fails the test rather than skipping it.
 for tool in openssl osslsigncode python3; do
     command -v "$tool" >/dev/null || { echo "sign_splash: $tool is missing" >&2; exit 1; }
 done
-osslsigncode -v 2>&1 | head -n 1
+osslsigncode -v 2>&1 | sed -n 1p
 
 rm -rf -- "$folder"
 mkdir -p "$folder"
