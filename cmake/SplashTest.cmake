@@ -37,11 +37,13 @@ if(SPLASH_TESTS)
 endif()
 
 # splash_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [SCREEN WxH] [DEPTH bits]
-#                 [PROPERTIES <ctest properties...>])
+#                 [FIXTURE <name>] [PROPERTIES <ctest properties...>])
 # SCREEN runs the cases of a cross-built test inside a Wine virtual desktop of that size, and
-# DEPTH on an X screen of that colour depth.
+# DEPTH on an X screen of that colour depth. FIXTURE names a fixture the cases require instead of
+# the bare Wine rig; it must require the rig itself, with a cleanup test that does too, so that
+# the rig outlives the cases (the cases' properties can carry one fixture name only).
 function(splash_add_test)
-  cmake_parse_arguments(T "" "NAME;SCREEN;DEPTH;PREFIX" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;SCREEN;DEPTH;PREFIX;FIXTURE" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -61,7 +63,11 @@ function(splash_add_test)
     if(T_DEPTH)
       list(APPEND env "SPLASH_DEPTH=${T_DEPTH}")
     endif()
-    list(APPEND props FIXTURES_REQUIRED wine_rig)
+    if(T_FIXTURE)
+      list(APPEND props FIXTURES_REQUIRED ${T_FIXTURE})
+    else()
+      list(APPEND props FIXTURES_REQUIRED wine_rig)
+    endif()
   endif()
   if(env)
     list(APPEND props ENVIRONMENT "${env}")

@@ -1,11 +1,14 @@
 // Reads the payload block through the trailer at the end of a file: exactly two reads, the
-// trailer and then the whole block straight into its final buffer.
+// trailer and then the whole block straight into its final buffer. A signed splash, whose last
+// bytes are a certificate table, takes two more to find its trailer before the table.
 #include "payload_reader.h"
 
+#include "certificate_table.h"
 #include "decimal_text.h"
 #include "file_access.h"
 #include "little_endian.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -18,6 +21,32 @@ std::string fileInBraces(const std::string& fileName) {
 [[noreturn]] void raiseAfterClose(ReadOnlyFile& file, const std::string& message) {
     file.close();
     raiseText(message);
+}
+
+// Looks for the trailer before the certificate table that data directory 4 names: one read of the
+// headers, one of the bytes before the table, nothing of the table's own size. On success the
+// trailer is copied into `trailer` and `trailerEnd` is the offset at which it ends.
+bool findTrailerBeforeCertificateTable(ReadOnlyFile& file, UINT fileSize,
+                                       unsigned char (&trailer)[trailerSize], UINT& trailerEnd) {
+    // The start of the file is reached by end-relative positioning, a signed 32-bit distance.
+    if (fileSize > largestDataWithTrailer)
+        return false;
+    unsigned char headers[peHeaderWindow] = {};
+    const UINT headerBytes = std::min(fileSize, peHeaderWindow);
+    if (!file.seekBeforeEnd(fileSize) || !file.read(headers, headerBytes))
+        return false;
+    CertificateTable table;
+    if (!certificateTableOf(headers, headerBytes, fileSize, table))
+        return false;
+    unsigned char before[bytesBeforeTable] = {};
+    const UINT count = std::min(table.offset, bytesBeforeTable);
+    UINT padding = 0;
+    if (!file.seekBeforeEnd(table.size + count) || !file.read(before, count) ||
+        !paddingBeforeTable(before, count, padding))
+        return false;
+    std::memcpy(trailer, before + count - padding - trailerSize, trailerSize);
+    trailerEnd = table.offset - padding;
+    return true;
 }
 
 } // namespace
@@ -57,17 +86,20 @@ DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file)
     if (!file.seekBeforeEnd(trailerSize) || !file.read(trailer, trailerSize))
         raiseAfterClose(file, "Could not read the trailer section. File name is " +
                                   fileInBraces(fileName) + ".");
-    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
+    // From here on the file is taken to end where its trailer ends.
+    UINT trailerEnd = fileSize;
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0 &&
+        !findTrailerBeforeCertificateTable(file, fileSize, trailer, trailerEnd))
         raiseAfterClose(file, "The trailer section is invalid. File name is " +
                                   fileInBraces(fileName) + ".");
 
     const UINT payloadSize = readLittleEndian32(trailer + sizeof trailerMarker);
     // Summed in 64 bits: a declared size near 4 GiB must not wrap and pass the check.
     const std::uint64_t dataWithTrailer = std::uint64_t{payloadSize} + trailerSize;
-    if (fileSize < dataWithTrailer)
+    if (trailerEnd < dataWithTrailer)
         raiseAfterClose(file,
                         "The file size is less thean the size data with trailer. File name is " +
-                            fileInBraces(fileName) + ". File size is " + uintToText(fileSize) +
+                            fileInBraces(fileName) + ". File size is " + uintToText(trailerEnd) +
                             ". Size of data with trailer is " +
                             unsignedDecimalText(dataWithTrailer) + ".");
     if (dataWithTrailer > largestDataWithTrailer)
@@ -77,7 +109,9 @@ DataContent loadPayloadFromFile(const std::string& fileName, ReadOnlyFile& file)
                                   ". The largest size supported is " +
                                   uintToText(largestDataWithTrailer) + ".");
 
-    if (!file.seekBeforeEnd(static_cast<UINT>(dataWithTrailer)))
+    // A signed file is within reach as a whole, so the distance past its table is too.
+    const std::uint64_t distance = fileSize - trailerEnd + dataWithTrailer;
+    if (!file.seekBeforeEnd(static_cast<UINT>(distance)))
         raiseAfterClose(file, "Could not read the file " + fileInBraces(fileName) + ".");
 
     DataContent block;

@@ -1,6 +1,6 @@
-// Writes the inputs the fuzz targets start from: whole splash files and bare payload blocks made
-// by the payload writer, small BMPs of each accepted bit count, and copies of the BMP test
-// corpus when its folder is given.
+// Writes the inputs the fuzz targets start from: whole splash files (some signed) and bare payload
+// blocks made by the payload writer, small BMPs of each accepted bit count, and copies of the BMP
+// test corpus when its folder is given.
 //   fuzz_seeds <corpus folder> [<bmpsuite folder>]
 #include "payload_writer.h"
 
@@ -115,6 +115,35 @@ std::vector<SplashDescription> splashes() {
     return all;
 }
 
+// A splash as a signing tool leaves it: PE32 headers (no sections, 16 data directories) whose
+// directory 4 names a certificate table appended after `padding` zero bytes.
+ByteVector signedSplash(const ByteVector& block, std::uint32_t padding) {
+    ByteVector headers{'M', 'Z'};
+    headers.resize(0x3C);
+    putLittle(headers, 0x40, 4);
+    putLittle(headers, 0x00004550, 4); // "PE\0\0"
+    putLittle(headers, 0x014C, 2);     // i386
+    headers.resize(0x40 + 20);
+    putLittle(headers, 0xE0, 2); // optional header size
+    putLittle(headers, 0x0102, 2);
+    putLittle(headers, 0x10B, 2); // PE32
+    headers.resize(0x58 + 60);
+    putLittle(headers, 0x200, 4); // size of the headers
+    headers.resize(0x58 + 92);
+    putLittle(headers, 16, 4);
+    headers.resize(0x200);
+    ByteVector file = appendPayload(headers, block);
+    const std::uint32_t tableOffset = std::uint32_t(file.size() + padding);
+    const std::uint32_t tableSize = 48;
+    for (int i = 0; i < 4; ++i) {
+        file[0x58 + 96 + 32 + i] = static_cast<unsigned char>(tableOffset >> (8 * i));
+        file[0x58 + 96 + 36 + i] = static_cast<unsigned char>(tableSize >> (8 * i));
+    }
+    file.resize(tableOffset, 0);
+    file.resize(tableOffset + tableSize, 0x30);
+    return file;
+}
+
 void writeFile(const fs::path& path, const ByteVector& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -219,6 +248,7 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
         writeFile(settingsSeeds / (name + ".block"), block);
         writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
         writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
+        writeFile(payloadSeeds / (name + "-signed.exe"), signedSplash(block, (index - 1) * 3 % 8));
     }
 
     const struct {

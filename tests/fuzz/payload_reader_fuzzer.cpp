@@ -1,7 +1,9 @@
 // Fuzz target: the container reader over whole file contents, served from memory through the
 // reader's file layer. Text exceptions are the reader's refusals; anything else escaping it, an
-// open file left behind, a block that is not the bytes before the trailer, or a holder count
-// left in the registry is a finding.
+// open file left behind, a block that is not the bytes before the trailer (at the end, or before
+// a certificate table), more reads than that takes, or a holder count left in the registry is a
+// finding.
+#include "certificate_table.h"
 #include "file_access.h"
 #include "fuzz_checks.h"
 #include "payload_reader.h"
@@ -37,6 +39,7 @@ class MemoryFile : public ReadOnlyFile {
         return true;
     }
     bool read(void* buffer, UINT count) override {
+        ++reads;
         if (!isOpen || count > size - position)
             return false;
         if (count != 0)
@@ -47,6 +50,7 @@ class MemoryFile : public ReadOnlyFile {
     void close() override { isOpen = false; }
 
     bool stillOpen() const { return isOpen; }
+    int reads = 0;
 
   private:
     const unsigned char* bytes;
@@ -68,13 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const UINT fileSize = static_cast<UINT>(size);
     {
         MemoryFile file(data, fileSize);
+        // Where the whole file, read at once, has its trailer.
+        UINT trailerEnd = 0;
+        const bool found = trailerEndOf(data, fileSize, trailerEnd);
+        const bool atTheEnd = found && trailerEnd == fileSize;
         try {
             DataContent block = loadPayloadFromFile("fuzz.bin", file);
             require(!file.stillOpen(), "the file is closed after a read");
-            require(fileSize >= trailerSize, "a block comes only from a file holding a trailer");
-            const unsigned char* trailer = data + fileSize - trailerSize;
+            require(found, "a block comes only through a valid marker");
+            const unsigned char* trailer = data + trailerEnd - trailerSize;
             require(std::memcmp(trailer, trailerMarker, sizeof trailerMarker) == 0,
-                    "a block comes only through a valid marker");
+                    "the trailer found holds the marker");
             const UINT payloadSize = declaredSize(trailer);
             require(block.owned && block.data != nullptr && block.size == payloadSize,
                     "the block is an owned buffer of the declared size");
@@ -85,7 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const std::string& refusal) {
             require(!file.stillOpen(), "the file is closed after a refusal");
             require(!refusal.empty(), "a refusal has a text");
+            require(!found || refusal.rfind("The trailer section is invalid.", 0) != 0,
+                    "a trailer found in the whole file is found by the reader too");
         }
+        require(file.reads <= (atTheEnd ? 2 : 4),
+                "two reads for a trailer at the end, at most two more before a table");
     }
     require(ContentRegistry::instance().entryCount() == 0,
             "no holder count outlives the read block");
