@@ -5,6 +5,7 @@
 #include "payload_reader.h"
 #include "picture_fit.h"
 #include "splash_settings.h"
+#include "target_search.h"
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -212,18 +213,20 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
           "the player shows them as written only on a Windows whose ANSI code page is 1252"}},
     };
     for (const Case& c : cases) {
-        BuildOptions options;
+        BuildSettings options;
         options.displayTime = c.display;
         options.launchDelay = c.delay;
         options.versionList = c.versions;
         options.target = c.target;
-        EXPECT_EQ(c.warnings, settingsWarnings(options, c.found)) << c.display << " " << c.target;
+        EXPECT_EQ(c.warnings, settingsWarnings(options, TargetSearch{c.found, ""}))
+            << c.display << " " << c.target;
     }
 
-    BuildOptions missing;
+    BuildSettings missing;
     missing.output = "cd/setup.exe";
     missing.target = "setup\\install.exe";
-    std::vector<std::string> warnings = settingsWarnings(missing, false);
+    std::vector<std::string> warnings =
+        settingsWarnings(missing, searchTarget(missing.output, missing.target));
     ASSERT_EQ(2u, warnings.size());
     EXPECT_EQ("the target \"setup\\install.exe\" is not beside \"cd/setup.exe\" (looked for "
               "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "

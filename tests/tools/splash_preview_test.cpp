@@ -2,7 +2,8 @@
 // pixels of what it draws, and the timeline in words.
 #include "splash_preview.h"
 
-#include "build_command.h"
+#include "preview_command.h"
+#include "splash_build.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -10,25 +11,28 @@
 namespace {
 
 // A splash of a 400 x 300 picture (or a file the player refuses) needing 800 x 600 and 16 bit.
-SplashReport splashOf(const ScratchFolder& folder, bool validPicture, UINT display, UINT launch,
-                      bool sound) {
+SplashReport splashOf(bool validPicture, UINT display, UINT launch, bool sound) {
     ByteVector player = fakePlayer();
-    BuildOptions options;
-    options.picture = folder.path("logo.bmp");
-    writeFile(options.picture, encodeBitmap24(gradientPicture(400, 300, false), Rgb{}));
+    BuildSettings options;
+    BuildInputs inputs;
+    options.picture = "logo.bmp";
+    MemoryInput picture(encodeBitmap24(gradientPicture(400, 300, false), Rgb{}));
+    inputs.picture = &picture;
+    MemoryInput tone(waveFile(1, 22050, 16, 22050 * 2 * 3)); // 3000 ms
     if (sound) {
-        options.sound = folder.path("tone.wav");
-        writeFile(options.sound, waveFile(1, 22050, 16, 22050 * 2 * 3)); // 3000 ms
+        options.sound = "tone.wav";
+        inputs.sound = &tone;
     }
-    options.output = folder.path("splash.exe");
+    options.output = "splash.exe";
     options.target = "setup.exe";
+    inputs.targetUtf8 = options.target;
     options.displayTime = display;
     options.launchDelay = launch;
     options.resolution = "800 x 600";
     options.colourDepth = "16 bit";
-    options.force = true;
-    runBuild(options, PlayerImage{player.data(), player.size()});
-    SplashReport report = readSplash(options.output);
+    inputs.player = PlayerImage{player.data(), player.size()};
+    SplashReport report =
+        readSplashBytes(joinParts(buildSplash(options, inputs).parts), options.output);
     if (!validPicture) {
         report.picture[0] = 'X';
         report.pictureVerdict = BitmapVerdict::notBitmapFile;
@@ -64,17 +68,16 @@ TEST(SplashPreview, LayoutRequirementsAndPixels) {
         {"too few colours", true, 1024, 768, 8, 6, false, {}},
         {"a version the splash lacks", true, 1024, 768, 32, 0, false, {}},
     };
-    ScratchFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SplashReport report = splashOf(folder, c.valid, 3000, 1000, false);
+        SplashReport report = splashOf(c.valid, 3000, 1000, false);
         if (c.version == 0)
             report.versions = {osVersionForCode(1)};
         PreviewScreen screen{c.width, c.height, c.bits,
                              osVersionForCode(c.version ? c.version : 6)};
         PreviewPlan plan = planPreview(report, screen);
         EXPECT_EQ(c.met, plan.details.empty());
-        PreviewImage image = renderPreview(report, screen, plan, previewFontFile);
+        PreviewImage image = renderPreview(report, screen, plan, readPreviewFont(previewFontFile));
         ASSERT_EQ(c.width, image.width);
         ASSERT_EQ(c.height, image.height);
         EXPECT_EQ(0u, pixel(image, 0, 0));
@@ -140,9 +143,8 @@ TEST(SplashPreview, TimelineInWords) {
           "start again at full length once it is dismissed",
           "Sound: 3000 ms, cut off at 1000 ms, 2000 ms before its end"}},
     };
-    ScratchFolder folder;
     for (const Case& c : cases) {
-        SplashReport report = splashOf(folder, true, c.display, c.launch, c.sound);
+        SplashReport report = splashOf(true, c.display, c.launch, c.sound);
         report.targetFile = c.target;
         PreviewScreen screen{1024, 768, 32, osVersionForCode(6)};
         std::vector<std::string> lines =

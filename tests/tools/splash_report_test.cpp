@@ -2,6 +2,8 @@
 // reader and decoder, printed as text and JSON, and unpacked into files.
 #include "splash_report.h"
 
+#include "splash_file.h"
+
 #include "payload_reader.h"
 
 #include "test_files.h"
@@ -39,6 +41,11 @@ std::string writeSplash(const ScratchFolder& folder, const SplashDescription& sp
     return path;
 }
 
+// The report of the splash's bytes, as the core reads them.
+SplashReport reportOf(const SplashDescription& splash, const std::string& name = "demo.exe") {
+    return readSplashBytes(appendSplash(fakePlayer(), splash), name);
+}
+
 std::string inputErrorOf(const std::function<void()>& action) {
     try {
         action();
@@ -51,10 +58,9 @@ std::string inputErrorOf(const std::function<void()>& action) {
 } // namespace
 
 TEST(SplashReport, TextShowsEverySetting) {
-    ScratchFolder folder;
-    std::string path = writeSplash(folder, sampleSplash());
-    SplashReport report = readSplash(path);
-    UINT fileBytes = UINT(readFile(path).size());
+    std::string path = "cd/demo.exe";
+    SplashReport report = reportOf(sampleSplash(), path);
+    UINT fileBytes = UINT(appendSplash(fakePlayer(), sampleSplash()).size());
     UINT payloadBytes = fileBytes - 4096 - 20;
     EXPECT_EQ("File                " + path + " (" + std::to_string(fileBytes) +
                   " bytes; payload " + std::to_string(payloadBytes) +
@@ -73,11 +79,10 @@ TEST(SplashReport, TextShowsEverySetting) {
 }
 
 TEST(SplashReport, JsonCarriesTheSameFacts) {
-    ScratchFolder folder;
     SplashDescription splash = sampleSplash();
     splash.versionList = "0 6";
-    std::string path = writeSplash(folder, splash, "j.exe");
-    Json json = Json::parse(reportJson(readSplash(path)));
+    std::string path = "j.exe";
+    Json json = Json::parse(reportJson(reportOf(splash, path)));
     EXPECT_EQ(path, json["file"]);
     EXPECT_EQ(Json::parse(R"({"bytes": 9254, "width": 127, "height": 64, "bitsPerPixel": 8,
                               "playerAccepts": true, "playerVerdict": "accepted"})"),
@@ -112,15 +117,13 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
     for (const Case& c : cases) {
         splash.requirementsMessage = c.stored;
         splash.targetFile = c.stored;
-        Json read = Json::parse(reportJson(readSplash(writeSplash(folder, splash, "t.exe"))));
+        Json read = Json::parse(reportJson(reportOf(splash)));
         EXPECT_EQ(c.utf8, read["requirementsMessage"]) << c.stored;
         EXPECT_EQ(c.utf8, read["target"]) << c.stored;
-        std::remove(folder.path("t.exe").c_str());
     }
 }
 
 TEST(SplashReport, WhatThePlayerRefusesOrLacks) {
-    ScratchFolder folder;
     SplashDescription splash = sampleSplash();
     splash.picture = corpusFile("g/pal8rle.bmp");
     splash.sound = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
@@ -130,7 +133,7 @@ TEST(SplashReport, WhatThePlayerRefusesOrLacks) {
     splash.resolution = "";
     splash.colourDepth = "";
     splash.requirementsMessage = " \r\n";
-    SplashReport report = readSplash(writeSplash(folder, splash));
+    SplashReport report = reportOf(splash);
     std::string text = reportText(report);
     const char* const expectedLines[] = {
         "Picture             8788 bytes, 127 x 64, 8 bit; the player refuses it (compressed) and "
@@ -155,7 +158,7 @@ TEST(SplashReport, WhatThePlayerRefusesOrLacks) {
 
     splash.picture.clear();
     splash.sound.clear();
-    report = readSplash(writeSplash(folder, splash, "bare.exe"));
+    report = reportOf(splash, "bare.exe");
     text = reportText(report);
     EXPECT_NE(std::string::npos,
               text.find("Picture             none; the player shows an empty 120 x 90 window\n"));

@@ -1,6 +1,8 @@
 // The target name as Windows will see it: room in the joined path, names it refuses, case.
 #include "target_name_check.h"
 
+#include "target_search.h"
+
 #include "test_files.h"
 #include "tool_error.h"
 

@@ -1,6 +1,7 @@
 // The code-page converter of the native tool: glibc's iconv, under the names whose tables give
 // Windows' bytes.
 #include "code_page.h"
+#include "command_line_text.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,5 +1,6 @@
 // The code-page converter of splashpack.exe: Windows' own tables, through UTF-16.
 #include "code_page.h"
+#include "command_line_text.h"
 
 #include <windows.h>
 

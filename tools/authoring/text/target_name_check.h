@@ -1,9 +1,8 @@
-// What Windows makes of the target name: whether the player's joined path can hold it, whether
-// Windows can open a file of that name, and the file beside the output that it names.
+// What Windows makes of the target name: whether the player's joined path can hold it, and
+// whether Windows can open a file of that name.
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,9 @@ constexpr std::size_t comfortableFolderRoom = 100;
 // for a name that no folder leaves room for.
 std::vector<std::string> checkTargetName(const std::string& target, std::size_t storedLength);
 
-// The target beside the output, found as Windows finds it: each part of the name matched
-// without regard to case. Empty when there is no such file.
-std::filesystem::path findTargetBeside(const std::string& output, const std::string& target);
+// The parts of the name between backslashes and slashes: the player's join keeps both as
+// separators, so a target may lie in a subfolder of the player's folder.
+std::vector<std::string> targetNameParts(const std::string& target);
+
+// True when Windows takes the two file names for one: ASCII letters match in either case.
+bool namesMatchOnWindows(const std::string& first, const std::string& second);

@@ -3,10 +3,11 @@
 
 #include "bitmap_format.h"
 #include "code_page.h"
-#include "command_line.h"
+#include "data_content.h"
 #include "os_version.h"
 #include "payload_writer.h"
 #include "screen_values.h"
+#include "setting_values.h"
 #include "sound_check.h"
 
 #include <cstdint>
@@ -40,10 +41,30 @@ struct SplashReport {
     UINT imageOption = 0;
 };
 
-// Loads and decodes `path` through the player's reader and settings decoder. Raises InputError
-// with the player's own message when it cannot. The target and the message come back in UTF-8,
-// read in `codePage`, the ANSI code page they were stored in.
-SplashReport readSplash(const std::string& path, UINT codePage = defaultCodePage);
+// Decodes the payload `block` that the player's reader found in the splash `file` of
+// `fileBytes` bytes. Raises InputError with the player's own message when the player's decoder
+// refuses it. The target and the message come back in UTF-8, read in `codePage`, the ANSI code
+// page they were stored in.
+SplashReport reportSplash(const DataContent& block, const std::string& file,
+                          std::uint64_t fileBytes, UINT codePage = defaultCodePage);
+
+// The same for the whole splash `file`, named `name`, found through its trailer as the player's
+// reader finds it, with the reader's own messages and the damage in the tool's words.
+SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
+                             UINT codePage = defaultCodePage);
+
+// What is wrong with a file that the player refuses, in the tool's words, from its size and
+// its last `trailerSize` bytes (not read when it is shorter): the player's own message names the
+// symptom, this names the part of the file at fault.
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer);
+
+// The same for a payload block that the player's decoder refuses.
+std::string payloadDamage(UINT payloadBytes);
+
+// The message for a file the player refuses: its name, the damage in the tool's words, and the
+// player's own message.
+std::string notASplashMessage(const std::string& file, const std::string& damage,
+                              const std::string& playerMessage);
 
 // Readable lines, one setting a line.
 std::string reportText(const SplashReport& report);
@@ -54,8 +75,3 @@ std::string reportJson(const SplashReport& report);
 
 // A failure of a --json run as its own JSON object: {"error": message, "exitCode": code}.
 std::string errorJson(const std::string& message, int exitCode);
-
-// Writes the picture and sound out as `extract` is told; returns a line for each file written
-// and for each part the splash lacks. Raises InputError before writing anything when an
-// output exists (without `force`) or would overwrite the splash itself.
-std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options);

@@ -8,9 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -93,29 +90,10 @@ std::vector<std::string> checkTargetName(const std::string& target, std::size_t 
     return warnings;
 }
 
-fs::path findTargetBeside(const std::string& output, const std::string& target) {
-    fs::path found = fs::path(output).parent_path();
-    if (found.empty())
-        found = ".";
-    std::error_code error;
-    for (const std::string& part : nameParts(target)) {
-        if (part.empty() || part == ".")
-            continue;
-        fs::path exact = found / part;
-        if (fs::exists(exact, error)) {
-            found = exact;
-            continue;
-        }
-        fs::path match;
-        for (fs::directory_iterator entry(found, error), end; !error && entry != end;
-             entry.increment(error))
-            if (lowerAscii(entry->path().filename().string()) == lowerAscii(part)) {
-                match = entry->path();
-                break;
-            }
-        if (match.empty())
-            return fs::path();
-        found = match;
-    }
-    return found;
+std::vector<std::string> targetNameParts(const std::string& target) {
+    return nameParts(target);
+}
+
+bool namesMatchOnWindows(const std::string& first, const std::string& second) {
+    return lowerAscii(first) == lowerAscii(second);
 }

@@ -2,8 +2,8 @@
 // run-length compressed ones, and writing the uncompressed 24-bit BMP that every player shows.
 #pragma once
 
-#include "command_line.h"
 #include "payload_writer.h"
+#include "setting_values.h"
 
 #include <cstdint>
 #include <string>

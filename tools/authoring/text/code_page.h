@@ -20,11 +20,8 @@ std::string codePageToUtf8(const std::string& bytes, unsigned codePage);
 // The characters of a UTF-8 text, for drawing; a malformed sequence is one U+FFFD per byte.
 std::u32string utf8Characters(const std::string& utf8);
 
-// A text from the command line as UTF-8: the native tool's arguments are UTF-8 already, while
-// splashpack.exe's arrive in the machine's ANSI code page.
-std::string commandLineTextToUtf8(const std::string& text);
-
-// The platform's converter (iconv, or WideCharToMultiByte and MultiByteToWideChar), for one
-// character or a whole text: false where the code page has no exact bytes for it.
+// The converter of the front-end (glibc's iconv, WideCharToMultiByte and MultiByteToWideChar, or
+// tables of its own), which each front-end links, for one character or a whole text: false where
+// the code page has no exact bytes for it.
 bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string& bytes);
 bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::string& utf8);

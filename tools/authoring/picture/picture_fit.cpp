@@ -54,7 +54,7 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size) {
     return resized;
 }
 
-void fitPicture(PreparedPicture& picture, const InputFile& file, const std::string& name,
+void fitPicture(PreparedPicture& picture, const InputSource& file, const std::string& name,
                 WindowSize screen) {
     WindowSize size;
     size.width = picture.width;

@@ -1,9 +1,10 @@
-// `splashpack preview`: what the player shows on a given screen, drawn without Windows: the
+// The preview: what the player shows on a given screen, drawn without Windows: the
 // picture fitted and centred by the player's own layout, or its requirements box, and the
 // timeline of the launch, the close and the sound in words.
 #pragma once
 
-#include "command_line.h"
+#include "payload_writer.h"
+#include "setting_values.h"
 #include "splash_report.h"
 #include "window_layout.h"
 
@@ -36,19 +37,23 @@ struct PreviewImage {
     std::vector<unsigned char> rgb;
 };
 
+// The TrueType font the requirements box is drawn with, as the front-end supplies it.
+struct PreviewFont {
+    std::string name; // for messages
+    ByteVector bytes;
+};
+
+// True when the preview draws the requirements box, whose text needs the font.
+bool previewNeedsFont(const PreviewPlan& plan);
+
 // The screen as the player leaves it: black but for the splash window or the requirements box,
-// whose text is drawn with the TrueType font in `fontFile`. Raises InputError when the font is
-// needed and cannot be read.
+// whose text is drawn with `font`. Raises InputError when the font is needed and cannot be read.
 PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& screen,
-                           const PreviewPlan& plan, const std::string& fontFile);
+                           const PreviewPlan& plan, const PreviewFont& font);
 
 // The course of events in words, one line each: requirements, picture, launch, close, sound.
 std::vector<std::string> previewTimeline(const SplashReport& report, const PreviewScreen& screen,
                                          const PreviewPlan& plan);
 
-// The font the requirements box is drawn with (Debian's fonts-dejavu-core).
-constexpr const char* previewFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-// Reads the splash, writes the PNG and returns the lines to print. Raises InputError for a
-// file that is no splash, an output that exists (without --force) or a font that is missing.
-std::vector<std::string> runPreview(const PreviewOptions& options);
+// The image as a PNG file's bytes. Raises InputError when it cannot be encoded.
+ByteVector previewPng(const PreviewImage& image);

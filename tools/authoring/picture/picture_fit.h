@@ -20,7 +20,7 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size);
 // Shrinks `picture` (prepared from `file`, named `name`) to the size the player's own fit gives
 // it on a `screen`, when it is larger; a picture that fits stays as it is, byte for byte where it
 // goes in so. Adds a note for the author.
-void fitPicture(PreparedPicture& picture, const InputFile& file, const std::string& name,
+void fitPicture(PreparedPicture& picture, const InputSource& file, const std::string& name,
                 WindowSize screen);
 
 // A warning when a picture of `picture` pixels is larger than the screen of `minimumResolution`

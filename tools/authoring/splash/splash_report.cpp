@@ -1,8 +1,8 @@
-// inspect and extract: the splash read back through the player's reader and decoder.
+// inspect, extract and preview: a splash read back through the player's decoder.
 #include "splash_report.h"
 
 #include "bitmap_codec.h"
-#include "file_output.h"
+#include "file_access.h"
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
@@ -15,11 +15,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -131,26 +126,43 @@ std::string soundLine(const SplashReport& report) {
                                       : "; no data chunk, so nothing plays");
 }
 
-// What is wrong with a file that the player refuses, in the tool's words: the player's own
-// message names the symptom, this names the part of the file at fault.
-std::string damageInWords(const std::string& path) {
-    std::error_code error;
-    fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status))
-        return "it does not exist";
-    if (fs::is_directory(status))
-        return "it is a folder";
-    std::uint64_t size = fs::file_size(path, error);
-    std::ifstream file(path, std::ios::binary);
-    if (error || !file)
-        return "it cannot be opened";
+// A splash file's bytes as the player's reader sees a file: its size (the low 32 bits, as
+// Windows' size query gives it), positions from its end, and reads.
+class BytesAsFile : public ReadOnlyFile {
+  public:
+    explicit BytesAsFile(const ByteVector& bytes) : bytes(bytes) {}
+    bool open(const std::string&) override { return true; }
+    bool querySize(UINT& size) override {
+        size = static_cast<UINT>(bytes.size());
+        return true;
+    }
+    bool seekBeforeEnd(UINT distance) override {
+        if (distance > bytes.size())
+            return false;
+        at = bytes.size() - distance;
+        return true;
+    }
+    bool read(void* buffer, UINT count) override {
+        if (count > bytes.size() - at)
+            return false;
+        if (count > 0)
+            std::memcpy(buffer, bytes.data() + at, count);
+        at += count;
+        return true;
+    }
+    void close() override {}
+
+  private:
+    const ByteVector& bytes;
+    std::size_t at = 0;
+};
+
+} // namespace
+
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer) {
     if (size < trailerSize)
         return "it is " + std::to_string(size) + " bytes, shorter than the " +
                std::to_string(trailerSize) + "-byte trailer that ends every splash";
-    unsigned char trailer[trailerSize] = {};
-    file.seekg(static_cast<std::streamoff>(size - trailerSize));
-    if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
-        return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
     if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
         return "it ends in no splash trailer: it is a bare player or another file";
     std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
@@ -161,23 +173,30 @@ std::string damageInWords(const std::string& path) {
     if (payload + trailerSize > largestDataWithTrailer)
         return "its trailer gives a payload of " + std::to_string(payload) +
                " bytes, more than the player can reach";
-    return "its payload block of " + std::to_string(payload) + " bytes is damaged";
+    return payloadDamage(static_cast<UINT>(payload));
 }
 
-} // namespace
+std::string payloadDamage(UINT payloadBytes) {
+    return "its payload block of " + std::to_string(payloadBytes) + " bytes is damaged";
+}
 
-SplashReport readSplash(const std::string& path, UINT codePage) {
+std::string notASplashMessage(const std::string& file, const std::string& damage,
+                              const std::string& playerMessage) {
+    return "\"" + file + "\" is not a splash the player can read: " + damage +
+           ".\nThe player shows:\n" + playerMessage;
+}
+
+SplashReport reportSplash(const DataContent& block, const std::string& file,
+                          std::uint64_t fileBytes, UINT codePage) {
     SplashReport report;
-    report.file = path;
-    std::error_code error;
-    report.fileBytes = fs::file_size(path, error);
+    report.file = file;
+    report.fileBytes = fileBytes;
     SplashSettings settings;
     try {
-        settings.load(path);
+        settings.decode(block);
     } catch (const std::string& message) {
         settings.release();
-        throw InputError("\"" + path + "\" is not a splash the player can read: " +
-                         damageInWords(path) + ".\nThe player shows:\n" + message);
+        throw InputError(notASplashMessage(file, payloadDamage(block.size), message));
     }
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
@@ -197,6 +216,19 @@ SplashReport readSplash(const std::string& path, UINT codePage) {
     if (!report.sound.empty())
         report.soundFacts = examineSound(report.sound.data(), report.sound.size());
     return report;
+}
+
+SplashReport readSplashBytes(const ByteVector& file, const std::string& name, UINT codePage) {
+    DataContent block;
+    try {
+        BytesAsFile reader(file);
+        block = loadPayloadFromFile(name, reader);
+    } catch (const std::string& message) {
+        const unsigned char* trailer =
+            file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
+        throw InputError(notASplashMessage(name, splashDamage(file.size(), trailer), message));
+    }
+    return reportSplash(block, name, file.size(), codePage);
 }
 
 std::string reportText(const SplashReport& r) {
@@ -290,41 +322,4 @@ std::string errorJson(const std::string& message, int exitCode) {
     json["error"] = message;
     json["exitCode"] = exitCode;
     return jsonText(json);
-}
-
-std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options) {
-    struct Part {
-        const char* what;
-        const ByteVector& bytes;
-        std::string path;
-    };
-    std::string stem = fs::path(report.file).stem().string();
-    fs::path directory(options.directory);
-    Part parts[] = {
-        {"picture", report.picture,
-         options.picture.empty() ? (directory / (stem + ".bmp")).string() : options.picture},
-        {"sound", report.sound,
-         options.sound.empty() ? (directory / (stem + ".wav")).string() : options.sound},
-    };
-    if (!report.picture.empty() && !report.sound.empty() && parts[0].path == parts[1].path)
-        throw InputError("the picture and the sound would both be written to \"" + parts[0].path +
-                         "\"");
-    for (const Part& part : parts) {
-        if (part.bytes.empty())
-            continue;
-        if (sameFile(part.path, report.file))
-            throw InputError("\"" + part.path + "\" is the splash itself; it is never written");
-        checkOutputFree(part.path, options.force);
-    }
-    std::vector<std::string> lines;
-    for (const Part& part : parts) {
-        if (part.bytes.empty()) {
-            lines.push_back(std::string("the splash holds no ") + part.what);
-            continue;
-        }
-        writeFileAtomically(part.path, part.bytes, options.force);
-        lines.push_back("wrote the " + std::string(part.what) + " to \"" + part.path + "\" (" +
-                        std::to_string(part.bytes.size()) + " bytes)");
-    }
-    return lines;
 }

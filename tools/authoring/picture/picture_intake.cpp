@@ -313,7 +313,7 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
     }
 }
 
-PreparedPicture preparePicture(const InputFile& file, const std::string& name,
+PreparedPicture preparePicture(const InputSource& file, const std::string& name,
                                const PictureLimits& limits) {
     // The player's check reads the file and info headers and measures the pixels against the
     // file's size, so a BMP it takes is never read further here.

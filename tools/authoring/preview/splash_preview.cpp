@@ -4,7 +4,6 @@
 
 #include "bitmap_format.h"
 #include "code_page.h"
-#include "file_output.h"
 #include "message_text.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
@@ -89,9 +88,11 @@ RgbaPicture nearestPixels(const RgbaPicture& picture, WindowSize size) {
 // The box's text in one TrueType font at one size.
 class BoxFont {
   public:
-    BoxFont(const std::string& file, float pixels) : bytes(readFont(file)) {
-        if (!stbtt_InitFont(&info, bytes.data(), stbtt_GetFontOffsetForIndex(bytes.data(), 0)))
-            throw InputError("the font \"" + file + "\" cannot be read");
+    BoxFont(const PreviewFont& font, float pixels) {
+        const unsigned char* bytes = font.bytes.data();
+        if (font.bytes.empty() ||
+            !stbtt_InitFont(&info, bytes, stbtt_GetFontOffsetForIndex(bytes, 0)))
+            throw InputError("the font \"" + font.name + "\" cannot be read");
         scale = stbtt_ScaleForPixelHeight(&info, pixels);
         int ascent = 0, descent = 0, gap = 0;
         stbtt_GetFontVMetrics(&info, &ascent, &descent, &gap);
@@ -128,16 +129,6 @@ class BoxFont {
     int lineHeight = 0;
 
   private:
-    static ByteVector readFont(const std::string& file) {
-        try {
-            return readInputFile(file, "font");
-        } catch (const InputError& error) {
-            throw InputError(std::string(error.what()) +
-                             "; the preview draws the requirements box with it "
-                             "(apt-get install fonts-dejavu-core)");
-        }
-    }
-
     float advance(const std::u32string& text, std::size_t i) const {
         int width = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(&info, static_cast<int>(text[i]), &width, &bearing);
@@ -165,7 +156,6 @@ class BoxFont {
             }
     }
 
-    ByteVector bytes;
     stbtt_fontinfo info{};
     float scale = 1;
     int baseline = 0;
@@ -209,10 +199,10 @@ std::vector<std::u32string> wrapLines(const BoxFont& font, const std::u32string&
 
 // The requirements box, centred on the screen as the system places a box without an owner.
 void drawRequirementsBox(PreviewImage& image, const std::string& message,
-                         const std::string& fontFile) {
+                         const PreviewFont& boxFont) {
     const Rgb face{192, 192, 192}, shadow{64, 64, 64}, title{0, 0, 128}, white{255, 255, 255},
         black{0, 0, 0}, warning{255, 204, 0};
-    BoxFont font(fontFile, 14);
+    BoxFont font(boxFont, 14);
     const int margin = 16, icon = 32, captionHeight = font.lineHeight + 6;
     const int buttonWidth = 75, buttonHeight = 23;
     const int screenWidth = static_cast<int>(image.width);
@@ -329,7 +319,7 @@ PreviewPlan planPreview(const SplashReport& report, const PreviewScreen& screen)
 }
 
 PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& screen,
-                           const PreviewPlan& plan, const std::string& fontFile) {
+                           const PreviewPlan& plan, const PreviewFont& font) {
     PreviewImage image;
     image.width = screen.width;
     image.height = screen.height;
@@ -337,7 +327,7 @@ PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& scre
     if (plan.details.empty())
         drawSplashWindow(image, report, screen, plan);
     else
-        drawRequirementsBox(image, plan.message, fontFile);
+        drawRequirementsBox(image, plan.message, font);
     return image;
 }
 
@@ -418,24 +408,15 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
     return lines;
 }
 
-std::vector<std::string> runPreview(const PreviewOptions& options) {
-    checkOutputFree(options.output, options.force);
-    SplashReport report = readSplash(options.file, options.codePage);
-    PreviewScreen screen;
-    screen.width = options.screenWidth;
-    screen.height = options.screenHeight;
-    screen.colourBits = options.colourBits;
-    screen.version = options.windows;
-    PreviewPlan plan = planPreview(report, screen);
-    PreviewImage image = renderPreview(report, screen, plan, previewFontFile);
+bool previewNeedsFont(const PreviewPlan& plan) {
+    return !plan.details.empty();
+}
+
+ByteVector previewPng(const PreviewImage& image) {
     ByteVector png;
     if (!stbi_write_png_to_func(appendBytes, &png, static_cast<int>(image.width),
                                 static_cast<int>(image.height), 3, image.rgb.data(),
                                 static_cast<int>(image.width * 3)))
         throw InputError("the preview cannot be encoded as PNG");
-    writeFileAtomically(options.output, png, options.force);
-    std::vector<std::string> lines = previewTimeline(report, screen, plan);
-    lines.push_back("wrote \"" + options.output + "\" (" + sizeText(image.width, image.height) +
-                    ")");
-    return lines;
+    return png;
 }

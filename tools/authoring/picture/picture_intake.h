@@ -3,9 +3,9 @@
 #pragma once
 
 #include "bitmap_format.h"
-#include "command_line.h"
-#include "file_output.h"
+#include "input_source.h"
 #include "payload_writer.h"
+#include "setting_values.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +21,7 @@ struct PictureLimits {
 struct PreparedPicture {
     ByteVector bitmap; // the payload's picture; empty when it is the input file unchanged
     bool converted = false;
-    bool unchanged = false;   // the input file goes in byte for byte (from an InputFile)
+    bool unchanged = false;   // the input goes in byte for byte (from an InputSource)
     std::string sourceFormat; // "BMP", "PNG", "JPEG", "GIF", or why a BMP was converted
     UINT width = 0;
     UINT height = 0;
@@ -39,7 +39,7 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
 // The same for the picture in `file`. A BMP that the player reads is checked from its headers
 // and its size and comes back `unchanged`, with no bytes in `bitmap`: the caller copies the
 // file. Any other picture is read whole.
-PreparedPicture preparePicture(const InputFile& file, const std::string& name,
+PreparedPicture preparePicture(const InputSource& file, const std::string& name,
                                const PictureLimits& limits);
 
 // What the player's check found, in words: "accepted", "compressed", ...
