@@ -5,6 +5,7 @@
 #include "command_line_text.h"
 #include "file_output.h"
 #include "message_text.h"
+#include "system_code_page.h"
 #include "target_search.h"
 #include "tool_error.h"
 
@@ -78,6 +79,7 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     std::optional<SoundFile> soundFile;
     if (!options.sound.empty())
         inputs.sound = &soundFile.emplace(options.sound);
+    inputs.converter = &systemCodePage();
     inputs.targetUtf8 = commandLineTextToUtf8(options.target);
     inputs.messageUtf8 = commandLineTextToUtf8(options.message);
     inputs.target = searchTarget(options.output, options.target);

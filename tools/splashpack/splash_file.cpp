@@ -4,6 +4,7 @@
 
 #include "file_output.h"
 #include "payload_reader.h"
+#include "system_code_page.h"
 #include "tool_error.h"
 
 #include <filesystem>
@@ -47,7 +48,7 @@ SplashReport readSplash(const std::string& path, UINT codePage) {
     } catch (const std::string& message) {
         throw InputError(notASplashMessage(path, damageInWords(path), message));
     }
-    return reportSplash(block, path, fileBytes, codePage);
+    return reportSplash(block, path, fileBytes, systemCodePage(), codePage);
 }
 
 std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options) {

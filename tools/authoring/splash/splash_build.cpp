@@ -157,7 +157,8 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
     }
     // The player hands these bytes to the ANSI functions of Windows as they are.
-    splash.targetFile = utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target");
+    splash.targetFile =
+        utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
     std::vector<std::string> nameWarnings =
         checkTargetName(options.target, splash.targetFile.size());
     splash.displayTime = options.displayTime;
@@ -166,7 +167,7 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     splash.resolution = options.resolution;
     splash.colourDepth = options.colourDepth;
     splash.requirementsMessage =
-        utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message");
+        utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
     splash.imageOption = options.imageOption;
 
     // A picture that goes in unchanged is copied from its input into the output by the

@@ -2,6 +2,7 @@
 // the warnings an author needs where the player will behave unexpectedly.
 #pragma once
 
+#include "code_page.h"
 #include "input_source.h"
 #include "payload_writer.h"
 #include "player_image.h"
@@ -44,8 +45,9 @@ struct TargetSearch {
 struct BuildInputs {
     PlayerImage player;
     const InputSource* picture = nullptr;
-    const InputSource* sound = nullptr; // null without a sound
-    std::string targetUtf8;             // the target and the message in UTF-8
+    const InputSource* sound = nullptr;           // null without a sound
+    const CodePageConverter* converter = nullptr; // the front-end's; must be set
+    std::string targetUtf8;                       // the target and the message in UTF-8
     std::string messageUtf8;
     TargetSearch target;
 };

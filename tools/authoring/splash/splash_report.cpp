@@ -187,7 +187,8 @@ std::string notASplashMessage(const std::string& file, const std::string& damage
 }
 
 SplashReport reportSplash(const DataContent& block, const std::string& file,
-                          std::uint64_t fileBytes, UINT codePage) {
+                          std::uint64_t fileBytes, const CodePageConverter& converter,
+                          UINT codePage) {
     SplashReport report;
     report.file = file;
     report.fileBytes = fileBytes;
@@ -201,14 +202,14 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
     report.sound = bytesOf(settings.sound);
-    report.targetFile = codePageToUtf8(settings.targetFile, codePage);
+    report.targetFile = codePageToUtf8(settings.targetFile, codePage, converter);
     report.displayTime = settings.displayTime;
     report.launchDelay = settings.launchDelay;
     report.settledDisplayTime = settleDisplayTime(settings.displayTime, settings.launchDelay);
     report.versions = settings.requiredVersions;
     report.resolution = settings.requiredResolution;
     report.colourBits = settings.requiredColourBits;
-    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage);
+    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage, converter);
     report.imageOption = settings.imageOption;
     settings.release();
 
@@ -218,7 +219,8 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
     return report;
 }
 
-SplashReport readSplashBytes(const ByteVector& file, const std::string& name, UINT codePage) {
+SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
+                             const CodePageConverter& converter, UINT codePage) {
     DataContent block;
     try {
         BytesAsFile reader(file);
@@ -228,7 +230,7 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name, UI
             file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
         throw InputError(notASplashMessage(name, splashDamage(file.size(), trailer), message));
     }
-    return reportSplash(block, name, file.size(), codePage);
+    return reportSplash(block, name, file.size(), converter, codePage);
 }
 
 std::string reportText(const SplashReport& r) {

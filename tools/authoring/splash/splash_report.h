@@ -43,15 +43,16 @@ struct SplashReport {
 
 // Decodes the payload `block` that the player's reader found in the splash `file` of
 // `fileBytes` bytes. Raises InputError with the player's own message when the player's decoder
-// refuses it. The target and the message come back in UTF-8, read in `codePage`, the ANSI code
-// page they were stored in.
+// refuses it. The target and the message come back in UTF-8, read by `converter` in `codePage`,
+// the ANSI code page they were stored in.
 SplashReport reportSplash(const DataContent& block, const std::string& file,
-                          std::uint64_t fileBytes, UINT codePage = defaultCodePage);
+                          std::uint64_t fileBytes, const CodePageConverter& converter,
+                          UINT codePage = defaultCodePage);
 
 // The same for the whole splash `file`, named `name`, found through its trailer as the player's
 // reader finds it, with the reader's own messages and the damage in the tool's words.
 SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
-                             UINT codePage = defaultCodePage);
+                             const CodePageConverter& converter, UINT codePage = defaultCodePage);
 
 // What is wrong with a file that the player refuses, in the tool's words, from its size and
 // its last `trailerSize` bytes (not read when it is shorter): the player's own message names the

@@ -64,7 +64,8 @@ unsigned parseCodePage(const std::string& text) {
     return value;
 }
 
-std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std::string& what) {
+std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std::string& what,
+                           const CodePageConverter& converter) {
     std::string stored;
     for (std::size_t at = 0; at < utf8.size();) {
         char32_t codePoint = 0;
@@ -82,9 +83,9 @@ std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std
         // character (no near look-alike).
         std::string bytes;
         std::string back;
-        bool exact = platformToCodePage(character, codePage, bytes) && !bytes.empty() &&
+        bool exact = converter.toCodePage(character, codePage, bytes) && !bytes.empty() &&
                      bytes.size() <= (isSingleByte(codePage) ? 1u : 2u) &&
-                     platformFromCodePage(bytes, codePage, back) && back == character;
+                     converter.fromCodePage(bytes, codePage, back) && back == character;
         if (!exact)
             throw InputError(what + " holds " + codePointName(codePoint) + " (" + character +
                              "), which code page " + std::to_string(codePage) +
@@ -105,9 +106,10 @@ std::u32string utf8Characters(const std::string& utf8) {
     return characters;
 }
 
-std::string codePageToUtf8(const std::string& bytes, unsigned codePage) {
+std::string codePageToUtf8(const std::string& bytes, unsigned codePage,
+                           const CodePageConverter& converter) {
     std::string text;
-    if (platformFromCodePage(bytes, codePage, text))
+    if (converter.fromCodePage(bytes, codePage, text))
         return text;
     // Bytes the code page leaves undefined: readable ASCII, the rest as escapes.
     text.clear();

@@ -2,6 +2,8 @@
 // converter and the Windows one must both give, and the characters each must refuse.
 #include "code_page.h"
 
+#include "system_code_page.h"
+
 #include "tool_error.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +45,9 @@ TEST(CodePage, SamplesGiveWindowsBytes) {
         {950, "\xe4\xb8\xad\xe6\x96\x87\xe2\x82\xac", "\xa4\xa4\xa4\xe5\xa3\xe1"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.bytes, utf8ToCodePage(c.utf8, c.codePage, "the message")) << c.codePage;
-        EXPECT_EQ(c.utf8, codePageToUtf8(c.bytes, c.codePage)) << c.codePage;
+        EXPECT_EQ(c.bytes, utf8ToCodePage(c.utf8, c.codePage, "the message", systemCodePage()))
+            << c.codePage;
+        EXPECT_EQ(c.utf8, codePageToUtf8(c.bytes, c.codePage, systemCodePage())) << c.codePage;
     }
 }
 
@@ -79,15 +82,16 @@ TEST(CodePage, CharactersWithoutExactBytesAreRefused) {
         {1252, "\xe2\x82", "the target is not UTF-8 text"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.message,
-                  errorOf<InputError>([&] { utf8ToCodePage(c.utf8, c.codePage, "the target"); }))
+        EXPECT_EQ(c.message, errorOf<InputError>([&] {
+                      utf8ToCodePage(c.utf8, c.codePage, "the target", systemCodePage());
+                  }))
             << c.utf8;
 }
 
 TEST(CodePage, BytesWithoutMeaningAreShownAsEscapes) {
     // A lead byte of 932 without the byte that completes it.
-    EXPECT_EQ("a\\x93", codePageToUtf8("a\x93", 932));
-    EXPECT_EQ("plain", codePageToUtf8("plain", 932));
+    EXPECT_EQ("a\\x93", codePageToUtf8("a\x93", 932, systemCodePage()));
+    EXPECT_EQ("plain", codePageToUtf8("plain", 932, systemCodePage()));
 }
 
 TEST(CodePage, Names) {

@@ -1,12 +1,7 @@
-// The code-page converter of splashpack.exe: Windows' own tables, through UTF-16.
-#include "code_page.h"
-#include "command_line_text.h"
+// The code-page converter of Windows front-ends: Windows' own tables, through UTF-16.
+#include "system_code_page.h"
 
 #include <windows.h>
-
-#include <shellapi.h>
-
-#include <memory>
 
 #include <vector>
 
@@ -51,8 +46,6 @@ bool fromWide(const std::wstring& wide, UINT codePage, std::string& text) {
     return true;
 }
 
-} // namespace
-
 bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string& bytes) {
     std::wstring wide;
     return toWide(utf8, CP_UTF8, MB_ERR_INVALID_CHARS, wide) && fromWide(wide, codePage, bytes);
@@ -63,38 +56,20 @@ bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::stri
     return toWide(bytes, codePage, MB_ERR_INVALID_CHARS, wide) && fromWide(wide, CP_UTF8, utf8);
 }
 
-// The runtime hands main() the arguments in the ANSI code page, where characters outside it are
-// already lost; the wide command line still holds them. The text is found there as the wide
-// piece (a whole argument, or the end of one such as --message=TEXT) that the runtime's
-// conversion turns into the same bytes.
-std::string commandLineTextToUtf8(const std::string& text) {
-    std::wstring wide;
-    std::string utf8;
-    if (text.empty())
-        return text;
-    int count = 0;
-    std::unique_ptr<LPWSTR, HLOCAL (*)(HLOCAL)> arguments(
-        CommandLineToArgvW(GetCommandLineW(), &count),
-        [](HLOCAL memory) { return LocalFree(memory); });
-    if (arguments) {
-        for (int i = 0; i < count; ++i) {
-            std::wstring argument = arguments.get()[i];
-            for (std::size_t start = 0; start < argument.size(); ++start) {
-                std::wstring piece = argument.substr(start);
-                int length =
-                    WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()),
-                                        nullptr, 0, nullptr, nullptr);
-                if (length != static_cast<int>(text.size()))
-                    continue;
-                std::string bytes(text.size(), '\0');
-                WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()),
-                                    bytes.data(), length, nullptr, nullptr);
-                if (bytes == text && fromWide(piece, CP_UTF8, utf8))
-                    return utf8;
-            }
-        }
+class SystemCodePage : public CodePageConverter {
+  public:
+    bool toCodePage(const std::string& utf8, unsigned codePage, std::string& bytes) const override {
+        return platformToCodePage(utf8, codePage, bytes);
     }
-    if (toWide(text, CP_ACP, 0, wide) && fromWide(wide, CP_UTF8, utf8))
-        return utf8;
-    return text;
+    bool fromCodePage(const std::string& bytes, unsigned codePage,
+                      std::string& utf8) const override {
+        return platformFromCodePage(bytes, codePage, utf8);
+    }
+};
+
+} // namespace
+
+const CodePageConverter& systemCodePage() {
+    static const SystemCodePage converter;
+    return converter;
 }

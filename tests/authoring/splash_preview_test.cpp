@@ -2,8 +2,8 @@
 // pixels of what it draws, and the timeline in words.
 #include "splash_preview.h"
 
-#include "preview_command.h"
 #include "splash_build.h"
+#include "system_code_page.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -25,19 +25,27 @@ SplashReport splashOf(bool validPicture, UINT display, UINT launch, bool sound) 
     }
     options.output = "splash.exe";
     options.target = "setup.exe";
+    inputs.converter = &systemCodePage();
     inputs.targetUtf8 = options.target;
     options.displayTime = display;
     options.launchDelay = launch;
     options.resolution = "800 x 600";
     options.colourDepth = "16 bit";
     inputs.player = PlayerImage{player.data(), player.size()};
-    SplashReport report =
-        readSplashBytes(joinParts(buildSplash(options, inputs).parts), options.output);
+    SplashReport report = readSplashBytes(joinParts(buildSplash(options, inputs).parts),
+                                          options.output, systemCodePage());
     if (!validPicture) {
         report.picture[0] = 'X';
         report.pictureVerdict = BitmapVerdict::notBitmapFile;
     }
     return report;
+}
+
+// The font the command line draws the requirements box with (Debian's fonts-dejavu-core).
+const PreviewFont& boxFont() {
+    static const PreviewFont font{"DejaVuSans.ttf",
+                                  readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")};
+    return font;
 }
 
 UINT pixel(const PreviewImage& image, UINT x, UINT y) {
@@ -77,7 +85,7 @@ TEST(SplashPreview, LayoutRequirementsAndPixels) {
                              osVersionForCode(c.version ? c.version : 6)};
         PreviewPlan plan = planPreview(report, screen);
         EXPECT_EQ(c.met, plan.details.empty());
-        PreviewImage image = renderPreview(report, screen, plan, readPreviewFont(previewFontFile));
+        PreviewImage image = renderPreview(report, screen, plan, boxFont());
         ASSERT_EQ(c.width, image.width);
         ASSERT_EQ(c.height, image.height);
         EXPECT_EQ(0u, pixel(image, 0, 0));

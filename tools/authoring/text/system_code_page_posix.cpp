@@ -1,7 +1,6 @@
-// The code-page converter of the native tool: glibc's iconv, under the names whose tables give
+// The code-page converter of native front-ends: glibc's iconv, under the names whose tables give
 // Windows' bytes.
-#include "code_page.h"
-#include "command_line_text.h"
+#include "system_code_page.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -84,8 +83,6 @@ bool undefinedIn1252(unsigned char byte) {
     return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
 }
 
-} // namespace
-
 bool platformToCodePage(const std::string& utf8, unsigned codePage, std::string& bytes) {
     if (codePage == 1252 && utf8.size() == 2 && static_cast<unsigned char>(utf8[0]) == 0xC2 &&
         undefinedIn1252(static_cast<unsigned char>(utf8[1]))) {
@@ -123,6 +120,20 @@ bool platformFromCodePage(const std::string& bytes, unsigned codePage, std::stri
     return convertRun();
 }
 
-std::string commandLineTextToUtf8(const std::string& text) {
-    return text;
+class SystemCodePage : public CodePageConverter {
+  public:
+    bool toCodePage(const std::string& utf8, unsigned codePage, std::string& bytes) const override {
+        return platformToCodePage(utf8, codePage, bytes);
+    }
+    bool fromCodePage(const std::string& bytes, unsigned codePage,
+                      std::string& utf8) const override {
+        return platformFromCodePage(bytes, codePage, utf8);
+    }
+};
+
+} // namespace
+
+const CodePageConverter& systemCodePage() {
+    static const SystemCodePage converter;
+    return converter;
 }

@@ -1,8 +1,6 @@
 // The target name as Windows will see it: room in the joined path, names it refuses, case.
 #include "target_name_check.h"
 
-#include "target_search.h"
-
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -54,16 +52,4 @@ TEST(TargetNameCheck, NamesNoFolderHasRoomForAreRefused) {
                               "have at most 256"),
                   error.what());
     }
-}
-
-TEST(TargetNameCheck, FoundBesideTheOutputInAnyCase) {
-    ScratchFolder folder;
-    std::filesystem::create_directories(folder.path("Setup"));
-    writeFile(folder.path("Setup/Install.EXE"), {'M', 'Z'});
-    std::string output = folder.path("splash.exe");
-    std::filesystem::path found = findTargetBeside(output, "setup\\install.exe");
-    std::error_code error;
-    EXPECT_TRUE(std::filesystem::equivalent(found, folder.path("Setup/Install.EXE"), error))
-        << found;
-    EXPECT_EQ(std::filesystem::path(), findTargetBeside(output, "setup\\other.exe"));
 }
