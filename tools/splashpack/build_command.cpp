@@ -9,7 +9,6 @@
 #include "target_search.h"
 #include "tool_error.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 
