@@ -1,10 +1,9 @@
-// The build: what it writes decodes back through the player's own reader to the settings given,
-// the warnings appear exactly where the player surprises, and refused builds write nothing.
+// The build from files: only the output appears, the warnings appear exactly where the player
+// surprises, and refused builds write nothing.
 #include "build_command.h"
 
 #include "payload_reader.h"
-#include "picture_fit.h"
-#include "splash_settings.h"
+#include "target_search.h"
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -52,74 +51,6 @@ struct BuildFixture {
 };
 
 } // namespace
-
-TEST(BuildCommand, RoundTripThroughThePlayersDecoder) {
-    struct Case {
-        bool sound;
-        const char* versions;
-        std::vector<int> codes;
-        const char* resolution;
-        UINT width, height;
-        const char* depth;
-        int bits;
-        const char* message;
-    };
-    const Case cases[] = {
-        {true,
-         "1 2 3 4 5 6",
-         {1, 2, 3, 4, 5, 6},
-         "800 x 600",
-         800,
-         600,
-         "16 bit",
-         16,
-         "Needs a better machine."},
-        {false, "2 6", {2, 6}, "", 0, 0, "", 0, ""},
-        {true, "4", {4}, "1 x 65535", 1, 65535, "32 bit", 32, "line one\nline two"},
-    };
-    for (const Case& c : cases) {
-        BuildFixture f;
-        if (c.sound)
-            f.options.sound = f.folder.path("jingle.wav");
-        f.options.target = "docs\\readme.txt";
-        f.options.displayTime = 4321;
-        f.options.launchDelay = 1234;
-        f.options.versionList = c.versions;
-        f.options.resolution = c.resolution;
-        f.options.colourDepth = c.depth;
-        f.options.message = c.message;
-        f.options.imageOption = 0xA1B2C3D4;
-        f.build();
-
-        ByteVector written = readFile(f.options.output);
-        ASSERT_GT(written.size(), f.player.size());
-        EXPECT_TRUE(std::equal(f.player.begin(), f.player.end(), written.begin()));
-
-        SplashSettings settings;
-        settings.load(f.options.output);
-        ASSERT_EQ(f.picture.size(), settings.picture.size);
-        EXPECT_TRUE(std::equal(f.picture.begin(), f.picture.end(), settings.picture.data));
-        if (c.sound) {
-            ASSERT_EQ(f.sound.size(), settings.sound.size);
-            EXPECT_TRUE(std::equal(f.sound.begin(), f.sound.end(), settings.sound.data));
-        } else {
-            EXPECT_EQ(nullptr, settings.sound.data);
-        }
-        EXPECT_EQ("docs\\readme.txt", settings.targetFile);
-        EXPECT_EQ(4321u, settings.displayTime);
-        EXPECT_EQ(1234u, settings.launchDelay);
-        VersionSet expected;
-        for (int code : c.codes)
-            expected.insert(osVersionForCode(code));
-        EXPECT_EQ(expected, settings.requiredVersions) << c.versions;
-        EXPECT_EQ(c.width, settings.requiredResolution.width);
-        EXPECT_EQ(c.height, settings.requiredResolution.height);
-        EXPECT_EQ(c.bits, settings.requiredColourBits);
-        EXPECT_EQ(c.message, settings.requirementsMessage);
-        EXPECT_EQ(0xA1B2C3D4u, settings.imageOption);
-        settings.release();
-    }
-}
 
 TEST(BuildCommand, InputsStayAsTheyWereAndOnlyTheOutputAppears) {
     BuildFixture f;
@@ -212,18 +143,20 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
           "the player shows them as written only on a Windows whose ANSI code page is 1252"}},
     };
     for (const Case& c : cases) {
-        BuildOptions options;
+        BuildSettings options;
         options.displayTime = c.display;
         options.launchDelay = c.delay;
         options.versionList = c.versions;
         options.target = c.target;
-        EXPECT_EQ(c.warnings, settingsWarnings(options, c.found)) << c.display << " " << c.target;
+        EXPECT_EQ(c.warnings, settingsWarnings(options, TargetSearch{c.found, ""}))
+            << c.display << " " << c.target;
     }
 
-    BuildOptions missing;
+    BuildSettings missing;
     missing.output = "cd/setup.exe";
     missing.target = "setup\\install.exe";
-    std::vector<std::string> warnings = settingsWarnings(missing, false);
+    std::vector<std::string> warnings =
+        settingsWarnings(missing, searchTarget(missing.output, missing.target));
     ASSERT_EQ(2u, warnings.size());
     EXPECT_EQ("the target \"setup\\install.exe\" is not beside \"cd/setup.exe\" (looked for "
               "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "
@@ -369,78 +302,4 @@ TEST(BuildCommand, AutorunOpensTheSplash) {
     EXPECT_EQ(ByteVector(text.begin(), text.end()), readFile(f.folder.path("autorun.inf")));
     ASSERT_EQ(2u, outcome.written.size());
     EXPECT_EQ("wrote \"" + f.folder.path("autorun.inf") + "\"", outcome.written[1]);
-}
-
-TEST(BuildCommand, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
-    // A picture with one-pixel black and white stripes: shrunk to half in linear light it is a
-    // light grey near 188, where averaging the stored values would give 128.
-    RgbaPicture stripes;
-    stripes.width = 400;
-    stripes.height = 250;
-    for (UINT y = 0; y < stripes.height; ++y)
-        for (UINT x = 0; x < stripes.width; ++x) {
-            unsigned char value = x % 2 ? 255 : 0;
-            stripes.rgba.insert(stripes.rgba.end(), {value, value, value, 255});
-        }
-    struct Case {
-        const char* what;
-        RgbaPicture picture;
-        bool png;
-        UINT fitWidth, fitHeight; // 0: no --fit
-        UINT width, height;       // what goes into the splash
-        bool stretchWarned;       // with --min-resolution 200x150
-    };
-    const Case cases[] = {
-        {"wider", stripes, false, 200, 150, 200, 125, false},
-        {"taller", gradientPicture(125, 250, false), false, 200, 150, 75, 150, false},
-        {"one pixel wider", gradientPicture(201, 150, false), false, 200, 150, 200, 149, false},
-        {"a thin line keeps a pixel", gradientPicture(3, 300, false), false, 100, 100, 1, 100,
-         false},
-        {"fits: byte for byte", gradientPicture(200, 150, false), false, 200, 150, 200, 150, false},
-        {"fits: converted as without --fit", gradientPicture(64, 48, false), true, 200, 150, 64, 48,
-         false},
-        {"no --fit: warned", gradientPicture(201, 150, false), false, 0, 0, 201, 150, true},
-        {"no --fit, fits: quiet", gradientPicture(200, 150, false), false, 0, 0, 200, 150, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        BuildFixture f;
-        ByteVector input =
-            c.png ? encodePng(c.picture, 4) : encodeBitmap24(c.picture, Rgb{255, 255, 255});
-        f.options.picture = f.folder.path(c.png ? "logo.png" : "logo.bmp");
-        writeFile(f.options.picture, input);
-        f.options.fitWidth = c.fitWidth;
-        f.options.fitHeight = c.fitHeight;
-        f.options.resolution = "200 x 150";
-        BuildOutcome outcome = f.build();
-
-        SplashSettings settings;
-        settings.load(f.options.output);
-        ByteVector shown(settings.picture.data, settings.picture.data + settings.picture.size);
-        settings.release();
-        RgbaPicture picture = readBitmap24(shown);
-        EXPECT_EQ(c.width, picture.width);
-        EXPECT_EQ(c.height, picture.height);
-        if (!c.png && c.width == c.picture.width && c.height == c.picture.height) {
-            EXPECT_EQ(input, shown);
-        }
-        if (c.png) {
-            EXPECT_EQ(0, largestDifference(c.picture, picture));
-        }
-        if (c.picture.rgba == stripes.rgba) {
-            EXPECT_NEAR(188, picture.rgba[(62 * 200 + 100) * 4], 4);
-            EXPECT_EQ("picture \"" + f.options.picture +
-                          "\" shrunk from 400 x 250 to 200 x 125 pixels to fit 200 x 150 (--fit)",
-                      outcome.notes.back());
-        }
-        bool warned = std::any_of(outcome.warnings.begin(), outcome.warnings.end(),
-                                  [](const std::string& w) { return w.find("--fit") != w.npos; });
-        EXPECT_EQ(c.stretchWarned, warned);
-    }
-    EXPECT_EQ("the picture of 201 x 150 is larger than the smallest screen (200 x 150), where "
-              "the player stretches it to 200 x 149 on every paint: slower to show, and coarser "
-              "on Windows 95, 98 and Me, which lack halftone; --fit 200x150 shrinks it once when "
-              "the splash is built",
-              stretchWarning(WindowSize{201, 150}, "200 x 150"));
-    EXPECT_EQ("", stretchWarning(WindowSize{201, 150}, ""));
 }

@@ -1,59 +1,20 @@
-// The build: read and check every input first, then write the outputs.
+// The build from files: the outputs checked and the inputs opened first, the splash decided by
+// the core, then written.
 #include "build_command.h"
 
-#include "code_page.h"
+#include "command_line_text.h"
 #include "file_output.h"
-#include "little_endian.h"
 #include "message_text.h"
-#include "payload_reader.h"
-#include "picture_fit.h"
-#include "picture_intake.h"
-#include "sound_check.h"
-#include "target_name_check.h"
+#include "system_code_page.h"
+#include "target_search.h"
 #include "tool_error.h"
-#include "window_layout.h"
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <system_error>
+#include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ms(UINT value) {
-    return std::to_string(value) + " ms";
-}
-
-bool hasNonAscii(const std::string& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// The versions of the list as Windows calls them: "95, 98 and Me".
-std::string versionListInWords(const std::string& versionList) {
-    static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
-    std::vector<std::string> words;
-    for (char c : versionList)
-        if (c >= '1' && c <= '6')
-            words.push_back(names[c - '0']);
-    std::string text;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == words.size() ? " and " : ", ";
-        text += words[i];
-    }
-    return text;
-}
-
-// Where the target lies beside the output; the player joins it with a backslash.
-fs::path targetBeside(const std::string& output, const std::string& target) {
-    std::string relative = target;
-    std::replace(relative.begin(), relative.end(), '\\', '/');
-    fs::path folder = fs::path(output).parent_path();
-    return folder / fs::path(relative);
-}
 
 PlayerImage choosePlayer(const BuildOptions& options, const PlayerImage& embedded,
                          ByteVector& storage) {
@@ -74,91 +35,32 @@ void checkNotAnInput(const std::string& output, const BuildOptions& options) {
                              " is an input of this build; inputs are never written");
 }
 
+// The sound file, opened when the build comes to the sound, so that a fault of the picture is
+// reported before one of the sound, as the build meets them.
+class SoundFile : public InputSource {
+  public:
+    explicit SoundFile(const std::string& path) : path(path) {}
+    std::uint64_t size() const override { return file().size(); }
+    ByteVector head(std::size_t count) const override { return file().head(count); }
+    ByteVector readAll() const override { return file().readAll(); }
+
+  private:
+    const InputFile& file() const {
+        if (!opened)
+            opened.emplace(path, "sound");
+        return *opened;
+    }
+    std::string path;
+    mutable std::optional<InputFile> opened;
+};
+
 } // namespace
-
-std::vector<std::string> settingsWarnings(const BuildOptions& options, bool targetFound) {
-    std::vector<std::string> warnings;
-    std::string named = versionListInWords(options.versionList);
-    bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
-    warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
-                       " --versions: every later Windows (Vista and newer, also XP x64 and "
-                       "Server 2003) refuses the splash with the requirements message");
-
-    UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
-    if (settled != options.displayTime)
-        warnings.push_back("the display time of " + ms(options.displayTime) +
-                           " ends less than 50 ms after the launch delay of " +
-                           ms(options.launchDelay) + "; the player raises it to " + ms(settled));
-    else if (options.displayTime < options.launchDelay)
-        warnings.push_back("the display time of " + ms(options.displayTime) +
-                           " is shorter than the launch delay of " + ms(options.launchDelay) +
-                           ": the window hides after " + ms(options.displayTime) +
-                           " and the target opens only after " + ms(options.launchDelay));
-
-    if (options.target.empty())
-        warnings.push_back("no --target: when the launch delay ends the player reports "
-                           "\"The application to load is unknown.\"");
-    else if (!targetFound)
-        warnings.push_back("the target " + inQuotes(options.target) + " is not beside " +
-                           inQuotes(options.output) + " (looked for " +
-                           inQuotes(targetBeside(options.output, options.target).string()) +
-                           "); the player reports \"Cannot Run File\" unless it is there when "
-                           "the splash runs");
-    if (hasNonAscii(options.target) || hasNonAscii(options.message))
-        warnings.push_back("the target or the message holds characters outside ASCII, stored in "
-                           "code page " +
-                           std::to_string(options.codePage) +
-                           "; the player shows them as written only on a Windows whose ANSI "
-                           "code page is " +
-                           std::to_string(options.codePage));
-    return warnings;
-}
-
-std::string autorunText(const std::string& programName, const std::string& label) {
-    std::string text = "[autorun]\r\nopen=" + programName + "\r\nicon=" + programName + "\r\n";
-    if (!label.empty())
-        text += "label=" + label + "\r\n";
-    return text;
-}
-
-void checkPlayerImage(const ByteVector& player, const std::string& path) {
-    const std::string named = "player " + inQuotes(path);
-    // The PE headers, each field checked within the file before it is read.
-    auto field16 = [&player](std::size_t at) {
-        return at + 2 <= player.size() ? readLittleEndian16(&player[at]) : 0u;
-    };
-    if (player.size() < 64 || player[0] != 'M' || player[1] != 'Z')
-        throw InputError(named + " is not a Windows program: it does not start with \"MZ\"");
-    const std::size_t pe = readLittleEndian32(&player[0x3C]);
-    if (pe > player.size() || player.size() - pe < 24 || std::memcmp(&player[pe], "PE\0\0", 4) != 0)
-        throw InputError(named + " is not a Windows program: it has no PE header");
-    const unsigned machine = field16(pe + 4);
-    if (machine != 0x14C && machine != 0x8664)
-        throw InputError(named + " is not a program for x86 Windows (machine " +
-                         std::to_string(machine) + ")");
-    // The subsystem lies at the same place in 32-bit and 64-bit optional headers.
-    const std::size_t optionalHeader = pe + 24;
-    if (field16(pe + 20) < 70 || optionalHeader + 70 > player.size())
-        throw InputError(named + " is not a Windows program: its optional header is cut short");
-    if (field16(optionalHeader + 68) != 2)
-        throw InputError(named + " is not a Windows GUI program (subsystem " +
-                         std::to_string(field16(optionalHeader + 68)) + "); the player is one");
-    // The player's reader takes no file without this marker at its end, so the marker alone
-    // finds every splash, damaged ones too.
-    if (player.size() >= trailerSize &&
-        std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0)
-        throw InputError(named + " already carries a splash (it ends in a trailer); give the "
-                                 "bare player");
-}
 
 BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) {
     BuildOutcome outcome;
     std::string autorunPath;
     if (options.autorun) {
-        std::string programName = fs::path(options.output).filename().string();
-        if (programName.find(' ') != std::string::npos)
-            throw InputError("autorun.inf cannot open " + inQuotes(programName) +
-                             ": its open= line is a command line, so the name must hold no spaces");
+        checkAutorunName(fs::path(options.output).filename().string());
         autorunPath = (fs::path(options.output).parent_path() / "autorun.inf").string();
     }
     checkNotAnInput(options.output, options);
@@ -169,76 +71,24 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     }
 
     ByteVector playerStorage;
-    PlayerImage player = choosePlayer(options, embedded, playerStorage);
-
-    PictureLimits limits;
-    limits.maxWidth = options.maxWidth;
-    limits.maxHeight = options.maxHeight;
-    limits.maxBytes = options.maxPictureBytes;
-    limits.background = options.background;
+    BuildInputs inputs;
+    inputs.player = choosePlayer(options, embedded, playerStorage);
     InputFile pictureFile(options.picture, "picture");
-    PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
-    if (options.fitWidth != 0)
-        fitPicture(picture, pictureFile, options.picture,
-                   WindowSize{options.fitWidth, options.fitHeight});
-    outcome.notes = picture.notes;
-    outcome.warnings = picture.warnings;
-    if (options.fitWidth == 0) {
-        std::string stretched =
-            stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
-        if (!stretched.empty())
-            outcome.warnings.push_back(stretched);
-    }
+    inputs.picture = &pictureFile;
+    std::optional<SoundFile> soundFile;
+    if (!options.sound.empty())
+        inputs.sound = &soundFile.emplace(options.sound);
+    inputs.converter = &systemCodePage();
+    inputs.targetUtf8 = commandLineTextToUtf8(options.target);
+    inputs.messageUtf8 = commandLineTextToUtf8(options.message);
+    inputs.target = searchTarget(options.output, options.target);
+    SplashBuild splash = buildSplash(options, inputs);
+    outcome.notes = std::move(splash.notes);
+    outcome.warnings = std::move(splash.warnings);
 
-    SplashDescription splash;
-    splash.picture = std::move(picture.bitmap);
-    if (!options.sound.empty()) {
-        splash.sound = readInputFile(options.sound, "sound");
-        SoundFacts facts = checkSound(splash.sound, options.sound);
-        std::vector<std::string> warnings = soundWarnings(
-            facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
-        outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
-    }
-    // The player hands these bytes to the ANSI functions of Windows as they are.
-    splash.targetFile =
-        utf8ToCodePage(commandLineTextToUtf8(options.target), options.codePage, "the target");
-    std::vector<std::string> nameWarnings =
-        checkTargetName(options.target, splash.targetFile.size());
-    splash.displayTime = options.displayTime;
-    splash.launchDelay = options.launchDelay;
-    splash.versionList = options.versionList;
-    splash.resolution = options.resolution;
-    splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage =
-        utf8ToCodePage(commandLineTextToUtf8(options.message), options.codePage, "the message");
-    splash.imageOption = options.imageOption;
-
-    // A picture that goes in unchanged is copied from its file into the output, never held
-    // here whole.
-    std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
-    SplashParts parts;
-    try {
-        parts = splashAroundPicture(player.size, splash, pictureSize);
-    } catch (const std::string& message) {
-        throw InputError("the splash cannot be built: " + message);
-    }
-    std::vector<OutputPart> image = {OutputPart(player.data, player.size), OutputPart(parts.head),
-                                     picture.unchanged ? OutputPart(pictureFile)
-                                                       : OutputPart(splash.picture),
-                                     OutputPart(parts.tail)};
-    std::uint64_t imageSize = 0;
-    for (const OutputPart& part : image)
-        imageSize += part.length();
-
-    bool targetFound =
-        !options.target.empty() && !findTargetBeside(options.output, options.target).empty();
-    std::vector<std::string> warnings = settingsWarnings(options, targetFound);
-    warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
-    outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
-
-    writeJoinedFileAtomically(options.output, image, options.force);
+    writeJoinedFileAtomically(options.output, splash.parts, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
-                              std::to_string(imageSize) + " bytes)");
+                              std::to_string(splash.size) + " bytes)");
     if (!autorunPath.empty()) {
         std::string text =
             autorunText(fs::path(options.output).filename().string(), options.autorunLabel);

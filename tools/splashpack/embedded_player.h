@@ -2,13 +2,7 @@
 // into the tool.
 #pragma once
 
-#include <cstddef>
-
-// The bytes of a player executable; no data and size 0 when there is none.
-struct PlayerImage {
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-};
+#include "player_image.h"
 
 // The player built into this tool; empty when the tool was built without one.
 PlayerImage embeddedPlayer();

@@ -54,6 +54,18 @@ fs::path temporaryNameFor(const fs::path& path) {
     }
 }
 
+// Appends `part` to `to`: false when `to` cannot be written.
+bool writePart(const OutputPart& part, std::FILE* to) {
+    if (const InputSource* input = part.input()) {
+        if (const auto* file = dynamic_cast<const InputFile*>(input))
+            return file->copyTo(to);
+        ByteVector bytes = input->readAll();
+        return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), to) == bytes.size();
+    }
+    std::size_t size = static_cast<std::size_t>(part.length());
+    return size == 0 || std::fwrite(part.bytes(), 1, size, to) == size;
+}
+
 } // namespace
 
 InputFile::InputFile(const std::string& path, const std::string& what, std::uint64_t largest)
@@ -140,12 +152,6 @@ bool InputFile::copyTo(std::FILE* to) const {
     return true;
 }
 
-bool OutputPart::writeTo(std::FILE* to) const {
-    if (file != nullptr)
-        return file->copyTo(to);
-    return size == 0 || std::fwrite(data, 1, size, to) == size;
-}
-
 ByteVector readInputFile(const std::string& path, const std::string& what, std::uint64_t largest) {
     return InputFile(path, what, largest).readAll();
 }
@@ -188,7 +194,7 @@ void writeJoinedFileAtomically(const std::string& path, const std::vector<Output
         bool written = true;
         try {
             for (const OutputPart& part : parts)
-                if (interruptRequested() || !(written = part.writeTo(file.get())))
+                if (interruptRequested() || !(written = writePart(part, file.get())))
                     break;
         } catch (const InputError&) {
             file.close();

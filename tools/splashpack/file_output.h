@@ -2,6 +2,7 @@
 // temporary file beside their place and renamed into it, so a failed run leaves no half file.
 #pragma once
 
+#include "input_source.h"
 #include "payload_writer.h"
 
 #include <cstdint>
@@ -21,20 +22,18 @@ ByteVector readInputFile(const std::string& path, const std::string& what,
 // An input file held open from its checks to its copy into an output, so that a large picture
 // is neither read into memory nor opened twice. A file whose size cannot be known beforehand
 // (a pipe) is read whole when it is opened.
-class InputFile {
+class InputFile : public InputSource {
   public:
     // Raises InputError as readInputFile does, except for a file that cannot be read.
     InputFile(const std::string& path, const std::string& what,
               std::uint64_t largest = largestInputFile);
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
 
     // Its size when it was opened: what readAll reads and what an output copies.
-    std::uint64_t size() const { return measured; }
+    std::uint64_t size() const override { return measured; }
     // Its first `count` bytes, or all of them when it is shorter.
-    ByteVector head(std::size_t count) const;
+    ByteVector head(std::size_t count) const override;
     // The whole file. Raises InputError when it cannot be read or has grown past the limit.
-    ByteVector readAll() const;
+    ByteVector readAll() const override;
     // Appends its `size()` bytes to `to`, inside the system where it can. Raises InputError when
     // the file cannot be read or has become shorter; false when `to` cannot be written.
     bool copyTo(std::FILE* to) const;
@@ -48,24 +47,6 @@ class InputFile {
     ByteVector bytes;
 };
 
-// One stretch of an output file: bytes in memory, or the whole of an input file.
-class OutputPart {
-  public:
-    OutputPart(const ByteVector& bytes) : data(bytes.data()), size(bytes.size()) {}
-    OutputPart(const unsigned char* data, std::size_t size) : data(data), size(size) {}
-    OutputPart(const InputFile& file) : file(&file) {}
-
-    // The number of bytes it adds.
-    std::uint64_t length() const { return file != nullptr ? file->size() : size; }
-    // Appends it to `to`: false when `to` cannot be written.
-    bool writeTo(std::FILE* to) const;
-
-  private:
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    const InputFile* file = nullptr;
-};
-
 // Raises InputError when `path` exists and `replace` is false, or when it is a folder.
 void checkOutputFree(const std::string& path, bool replace);
 
@@ -77,6 +58,7 @@ bool sameFile(const std::string& first, const std::string& second);
 // be written; the temporary file is then removed.
 void writeFileAtomically(const std::string& path, const ByteVector& bytes, bool replace);
 
-// writeFileAtomically for a file made of `parts`, one after the other.
+// writeFileAtomically for a file made of `parts`, one after the other; an input that is an
+// InputFile is copied inside the system where it can be.
 void writeJoinedFileAtomically(const std::string& path, const std::vector<OutputPart>& parts,
                                bool replace);

@@ -3,8 +3,8 @@
 
 #include "build_command.h"
 #include "command_line.h"
-#include "splash_preview.h"
-#include "splash_report.h"
+#include "preview_command.h"
+#include "splash_file.h"
 #include "tool_error.h"
 
 #include <cstdint>

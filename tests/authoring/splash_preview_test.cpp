@@ -1,0 +1,165 @@
+// The preview: the player's layout and requirements decisions on the screen asked for, a few
+// pixels of what it draws, and the timeline in words.
+#include "splash_preview.h"
+
+#include "splash_build.h"
+#include "system_code_page.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A splash of a 400 x 300 picture (or a file the player refuses) needing 800 x 600 and 16 bit.
+SplashReport splashOf(bool validPicture, UINT display, UINT launch, bool sound) {
+    ByteVector player = fakePlayer();
+    BuildSettings options;
+    BuildInputs inputs;
+    options.picture = "logo.bmp";
+    MemoryInput picture(encodeBitmap24(gradientPicture(400, 300, false), Rgb{}));
+    inputs.picture = &picture;
+    MemoryInput tone(waveFile(1, 22050, 16, 22050 * 2 * 3)); // 3000 ms
+    if (sound) {
+        options.sound = "tone.wav";
+        inputs.sound = &tone;
+    }
+    options.output = "splash.exe";
+    options.target = "setup.exe";
+    inputs.converter = &systemCodePage();
+    inputs.targetUtf8 = options.target;
+    options.displayTime = display;
+    options.launchDelay = launch;
+    options.resolution = "800 x 600";
+    options.colourDepth = "16 bit";
+    inputs.player = PlayerImage{player.data(), player.size()};
+    SplashReport report = readSplashBytes(joinParts(buildSplash(options, inputs).parts),
+                                          options.output, systemCodePage());
+    if (!validPicture) {
+        report.picture[0] = 'X';
+        report.pictureVerdict = BitmapVerdict::notBitmapFile;
+    }
+    return report;
+}
+
+// The font the command line draws the requirements box with (Debian's fonts-dejavu-core).
+const PreviewFont& boxFont() {
+    static const PreviewFont font{"DejaVuSans.ttf",
+                                  readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")};
+    return font;
+}
+
+UINT pixel(const PreviewImage& image, UINT x, UINT y) {
+    const unsigned char* p = &image.rgb[(std::size_t(y) * image.width + x) * 3];
+    return UINT(p[0]) << 16 | UINT(p[1]) << 8 | p[2];
+}
+
+} // namespace
+
+TEST(SplashPreview, LayoutRequirementsAndPixels) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the box's font is Debian's";
+#endif
+    struct Case {
+        const char* what;
+        bool valid;
+        UINT width, height;
+        std::int32_t bits;
+        int version;
+        bool met;
+        WindowPlacement window;
+    };
+    const Case cases[] = {
+        {"fits: centred", true, 1024, 768, 32, 6, true, {312, 234, 400, 300}},
+        {"exactly the minimum", true, 800, 600, 16, 1, true, {200, 150, 400, 300}},
+        {"refused picture: default window", false, 1024, 768, 32, 6, true, {452, 339, 120, 90}},
+        {"too narrow", true, 799, 768, 32, 6, false, {}},
+        {"too few colours", true, 1024, 768, 8, 6, false, {}},
+        {"a version the splash lacks", true, 1024, 768, 32, 0, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SplashReport report = splashOf(c.valid, 3000, 1000, false);
+        if (c.version == 0)
+            report.versions = {osVersionForCode(1)};
+        PreviewScreen screen{c.width, c.height, c.bits,
+                             osVersionForCode(c.version ? c.version : 6)};
+        PreviewPlan plan = planPreview(report, screen);
+        EXPECT_EQ(c.met, plan.details.empty());
+        PreviewImage image = renderPreview(report, screen, plan, boxFont());
+        ASSERT_EQ(c.width, image.width);
+        ASSERT_EQ(c.height, image.height);
+        EXPECT_EQ(0u, pixel(image, 0, 0));
+        EXPECT_EQ(0u, pixel(image, c.width - 1, c.height - 1));
+        if (!c.met) {
+            EXPECT_EQ("Sorry, your system does not meet all of the necessary system requirements.",
+                      plan.message);
+            // The box's grey face at the centre of the screen, where the picture would be.
+            EXPECT_EQ(0xC0C0C0u, pixel(image, c.width / 2 - 150, c.height / 2));
+            continue;
+        }
+        EXPECT_EQ(c.window.x, plan.window.x);
+        EXPECT_EQ(c.window.y, plan.window.y);
+        EXPECT_EQ(c.window.width, plan.window.width);
+        EXPECT_EQ(c.window.height, plan.window.height);
+        EXPECT_EQ(0u, pixel(image, c.window.x - 1, c.window.y));
+        EXPECT_NE(0u, pixel(image, c.window.x + c.window.width - 1, c.window.y));
+        if (c.valid) {
+            // The picture's bottom-right pixel, unscaled: full red and green of the gradient.
+            EXPECT_EQ(0xFFFF00u, pixel(image, c.window.x + c.window.width - 1,
+                                       c.window.y + c.window.height - 1) &
+                                     0xFFFF00u);
+        }
+    }
+}
+
+TEST(SplashPreview, TimelineInWords) {
+    struct Case {
+        UINT display, launch;
+        bool sound;
+        std::string target;             // as read back, in UTF-8
+        std::vector<std::string> lines; // after the requirements and picture lines
+    };
+    const Case cases[] = {
+        {4000,
+         1000,
+         true,
+         "setup.exe",
+         {"Launch: \"setup.exe\" at 1000 ms", "Close: at 4000 ms",
+          "Sound: 3000 ms, ends 1000 ms before the close"}},
+        {1000,
+         1000,
+         true,
+         "setup.exe",
+         {"Launch: \"setup.exe\" at 1000 ms",
+          "Close: at 1050 ms (the display time of 1000 ms is raised to 50 ms after the launch)",
+          "Sound: 3000 ms, cut off at 1050 ms, 1950 ms before its end"}},
+        {500,
+         1000,
+         false,
+         "caf\xc3\xa9.exe",
+         {"Launch: \"caf\xc3\xa9.exe\" at 1000 ms",
+          "Close: the window hides and the sound stops at 500 ms; the player ends after the "
+          "launch",
+          "Sound: none"}},
+        {4000,
+         1000,
+         true,
+         "",
+         {"Launch: at 1000 ms, with no target: the player reports \"The application to load is "
+          "unknown.\"",
+          "Close: not at 4000 ms: the box stops both timers and the sound at 1000 ms, and they "
+          "start again at full length once it is dismissed",
+          "Sound: 3000 ms, cut off at 1000 ms, 2000 ms before its end"}},
+    };
+    for (const Case& c : cases) {
+        SplashReport report = splashOf(true, c.display, c.launch, c.sound);
+        report.targetFile = c.target;
+        PreviewScreen screen{1024, 768, 32, osVersionForCode(6)};
+        std::vector<std::string> lines =
+            previewTimeline(report, screen, planPreview(report, screen));
+        ASSERT_EQ(5u, lines.size());
+        EXPECT_EQ("Requirements: met on 1024 x 768, 32 bit, Windows XP", lines[0]);
+        EXPECT_EQ("Picture: 400 x 300 at (312, 234), drawn as it is", lines[1]);
+        EXPECT_EQ(c.lines, std::vector<std::string>(lines.begin() + 2, lines.end())) << c.display;
+    }
+}

@@ -1,0 +1,109 @@
+// inspect and extract on files: the player's reader on a file it refuses, and the parts unpacked
+// into files.
+#include "splash_file.h"
+
+#include "payload_reader.h"
+#include "test_files.h"
+#include "tool_error.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A splash of a picture and a sound.
+SplashDescription sampleSplash() {
+    SplashDescription splash;
+    splash.picture = corpusFile("g/pal8.bmp");
+    splash.sound = waveFile(1, 22050, 16, 300);
+    splash.targetFile = "setup\\install.exe";
+    return splash;
+}
+
+std::string writeSplash(const ScratchFolder& folder, const SplashDescription& splash,
+                        const std::string& name = "demo.exe") {
+    std::string path = folder.path(name);
+    writeFile(path, appendSplash(fakePlayer(), splash));
+    return path;
+}
+
+std::string inputErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const InputError& error) {
+        return error.what();
+    }
+    return "";
+}
+} // namespace
+
+// A file the player refuses: what is wrong in the tool's words, then the player's own message.
+TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
+    ScratchFolder folder;
+    auto withTrailer = [](ByteVector bytes, std::uint32_t payload) {
+        bytes.insert(bytes.end(), trailerMarker, trailerMarker + sizeof trailerMarker);
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<unsigned char>(payload >> shift));
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        ByteVector bytes; // none written when empty
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"plain.exe", fakePlayer(),
+         "it ends in no splash trailer: it is a bare player or another file"},
+        {"short.exe", ByteVector(10, 'M'),
+         "it is 10 bytes, shorter than the 20-byte trailer that ends every splash"},
+        {"past.exe", withTrailer(fakePlayer(), 5000),
+         "its trailer gives a payload of 5000 bytes, which points past the start of the file "
+         "(4116 bytes)"},
+        {"missing.exe", {}, "it does not exist"},
+    };
+    for (const Case& c : cases) {
+        std::string path = folder.path(c.name);
+        if (!c.bytes.empty())
+            writeFile(path, c.bytes);
+        std::string error = inputErrorOf([&] { readSplash(path); });
+        EXPECT_EQ(0u, error.find("\"" + path + "\" is not a splash the player can read: " +
+                                 c.problem + ".\nThe player shows:\n"))
+            << error;
+        EXPECT_NE(std::string::npos, error.find("{" + path + "}")) << error;
+    }
+}
+
+TEST(SplashReport, ExtractWritesThePartsBack) {
+    ScratchFolder folder;
+    SplashDescription splash = sampleSplash();
+    SplashReport report = readSplash(writeSplash(folder, splash));
+    ExtractOptions options;
+    options.directory = folder.path("");
+    std::vector<std::string> lines = extractSplash(report, options);
+    EXPECT_EQ(splash.picture, readFile(folder.path("demo.bmp")));
+    EXPECT_EQ(splash.sound, readFile(folder.path("demo.wav")));
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ("wrote the picture to \"" + folder.path("demo.bmp") + "\" (9254 bytes)", lines[0]);
+
+    EXPECT_EQ("\"" + folder.path("demo.bmp") + "\" exists; --force replaces it",
+              inputErrorOf([&] { extractSplash(report, options); }));
+    options.force = true;
+    options.picture = folder.path("p.bmp");
+    options.sound = folder.path("p.bmp");
+    EXPECT_EQ("the picture and the sound would both be written to \"" + folder.path("p.bmp") + "\"",
+              inputErrorOf([&] { extractSplash(report, options); }));
+    options.sound = report.file;
+    EXPECT_EQ("\"" + report.file + "\" is the splash itself; it is never written",
+              inputErrorOf([&] { extractSplash(report, options); }));
+    EXPECT_EQ(std::vector<std::string>({"demo.bmp", "demo.exe", "demo.wav"}), folder.names());
+
+    splash.sound.clear();
+    SplashReport silent = readSplash(writeSplash(folder, splash, "silent.exe"));
+    ExtractOptions silentOptions;
+    silentOptions.directory = folder.path("");
+    lines = extractSplash(silent, silentOptions);
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ("the splash holds no sound", lines[1]);
+    EXPECT_EQ(splash.picture, readFile(folder.path("silent.bmp")));
+}

@@ -1,0 +1,55 @@
+// The values of a splash's settings as an author writes them (durations, Windows versions,
+// resolutions, colour depths, sizes, colours, numbers) and the defaults they start from.
+#pragma once
+
+#include "code_page.h"
+#include "os_version.h"
+#include "text_error.h"
+
+#include <cstdint>
+#include <string>
+
+struct Rgb {
+    unsigned char red = 0;
+    unsigned char green = 0;
+    unsigned char blue = 0;
+};
+
+// The first lines of --help; the defaults below are documented there.
+constexpr UINT defaultDisplayTime = 3000;
+constexpr UINT defaultLaunchDelay = 1000;
+constexpr std::uint64_t defaultMaxPictureBytes = 64ull * 1024 * 1024;
+constexpr const char* allVersionCodes = "1 2 3 4 5 6";
+
+// Largest side of a preview's screen.
+constexpr UINT largestPreviewSide = 16384;
+
+// "3s", "2.5s", "1500ms" or "0" as milliseconds; a bare number other than 0 has no unit and
+// is refused, as are fractions of a millisecond and values above 4294967295 ms.
+UINT parseDuration(const std::string& text);
+
+// "95,98,me,nt4,2000,xp" (also "nt"), or "all", in any case, as the payload's code list
+// ("1 2 3 4 5 6"): ascending, each code once.
+std::string parseVersionNames(const std::string& text);
+
+// "800x600" as the payload's text "800 x 600".
+std::string parseMinimumResolution(const std::string& text);
+
+// "16" (or "16bit") as the payload's text "16 bit".
+std::string parseMinimumColourDepth(const std::string& text);
+
+// "1000", "500k", "64M" (powers of 1024) as bytes.
+std::uint64_t parseByteSize(const std::string& text);
+
+// "#rrggbb" or "rrggbb".
+Rgb parseColour(const std::string& text);
+
+// "WxH" into its two numbers, each 1 to 65535.
+void parseDimensions(const std::string& text, UINT& width, UINT& height);
+
+// A 32-bit number in decimal, or in hexadecimal after 0x.
+UINT parseNumber32(const std::string& text);
+
+// The tool's name of a Windows release ("95", "98", "me", "nt4", "2000", "xp"), or
+// "unknown" for a release that no version code stands for.
+const char* toolVersionName(const OsVersion& version);

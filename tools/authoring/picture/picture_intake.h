@@ -1,0 +1,46 @@
+// Turns the author's picture into the BMP the payload carries: a BMP the player reads goes in
+// byte for byte, anything else is decoded and written as an uncompressed 24-bit BMP.
+#pragma once
+
+#include "bitmap_format.h"
+#include "input_source.h"
+#include "payload_writer.h"
+#include "setting_values.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PictureLimits {
+    UINT maxWidth = 32767;
+    UINT maxHeight = 32767;
+    std::uint64_t maxBytes = defaultMaxPictureBytes; // of the BMP that goes into the payload
+    Rgb background{255, 255, 255};                   // under transparent pixels
+};
+
+struct PreparedPicture {
+    ByteVector bitmap; // the payload's picture; empty when it is the input file unchanged
+    bool converted = false;
+    bool unchanged = false;   // the input goes in byte for byte (from an InputSource)
+    std::string sourceFormat; // "BMP", "PNG", "JPEG", "GIF", or why a BMP was converted
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<std::string> notes; // what the conversion did, for the author
+    std::vector<std::string>
+        warnings; // where the player draws it otherwise than the author may expect
+};
+
+// Prepares the picture whose file bytes are `file` (moved in: a BMP that goes in byte for byte
+// is not copied); `name` is the file's name for messages.
+// Raises InputError when the picture cannot be read, is damaged, or exceeds `limits`.
+PreparedPicture preparePicture(ByteVector file, const std::string& name,
+                               const PictureLimits& limits);
+
+// The same for the picture in `file`. A BMP that the player reads is checked from its headers
+// and its size and comes back `unchanged`, with no bytes in `bitmap`: the caller copies the
+// file. Any other picture is read whole.
+PreparedPicture preparePicture(const InputSource& file, const std::string& name,
+                               const PictureLimits& limits);
+
+// What the player's check found, in words: "accepted", "compressed", ...
+std::string bitmapVerdictText(BitmapVerdict verdict);

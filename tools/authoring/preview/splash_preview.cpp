@@ -1,0 +1,422 @@
+// The preview: the player's layout and requirements decisions on a screen of the author's
+// choosing, drawn into a PNG.
+#include "splash_preview.h"
+
+#include "bitmap_format.h"
+#include "code_page.h"
+#include "message_text.h"
+#include "picture_fit.h"
+#include "picture_intake.h"
+#include "requirements_decision.h"
+#include "screen_values.h"
+#include "tool_error.h"
+
+#include <stb_image_write.h>
+#include <stb_truetype.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::string ms(UINT value) {
+    return std::to_string(value) + " ms";
+}
+
+std::string placementText(const WindowPlacement& window) {
+    return sizeText(window.width, window.height) + " at (" + std::to_string(window.x) + ", " +
+           std::to_string(window.y) + ")";
+}
+
+// Windows 95, 98 and Me have no halftone stretching: the player's stretch there drops and
+// repeats pixels.
+bool stretchesCoarsely(const OsVersion& version) {
+    return version.platformId == 1;
+}
+
+const char* windowsName(const OsVersion& version) {
+    static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
+    int code = versionCodeOf(version);
+    return code == 0 ? "older than 95" : names[code];
+}
+
+void fill(PreviewImage& image, int left, int top, int right, int bottom, Rgb colour) {
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, static_cast<int>(image.width));
+    bottom = std::min(bottom, static_cast<int>(image.height));
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            unsigned char* p = &image.rgb[(std::size_t(y) * image.width + x) * 3];
+            p[0] = colour.red;
+            p[1] = colour.green;
+            p[2] = colour.blue;
+        }
+}
+
+// Copies `picture` to (left, top), clipped to the screen.
+void paste(PreviewImage& image, const RgbaPicture& picture, UINT left, UINT top) {
+    for (UINT y = 0; y < picture.height && top + y < image.height; ++y)
+        for (UINT x = 0; x < picture.width && left + x < image.width; ++x) {
+            const unsigned char* from = &picture.rgba[(std::size_t(y) * picture.width + x) * 4];
+            unsigned char* to = &image.rgb[(std::size_t(top + y) * image.width + left + x) * 3];
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+}
+
+// Each target pixel takes the source pixel under its centre, as a stretch without halftone.
+RgbaPicture nearestPixels(const RgbaPicture& picture, WindowSize size) {
+    RgbaPicture scaled;
+    scaled.width = size.width;
+    scaled.height = size.height;
+    scaled.rgba.resize(std::size_t(size.width) * size.height * 4);
+    for (UINT y = 0; y < size.height; ++y) {
+        UINT fromY = static_cast<UINT>((std::uint64_t(y) * 2 + 1) * picture.height /
+                                       (std::uint64_t(size.height) * 2));
+        for (UINT x = 0; x < size.width; ++x) {
+            UINT fromX = static_cast<UINT>((std::uint64_t(x) * 2 + 1) * picture.width /
+                                           (std::uint64_t(size.width) * 2));
+            std::copy_n(&picture.rgba[(std::size_t(fromY) * picture.width + fromX) * 4], 4,
+                        &scaled.rgba[(std::size_t(y) * size.width + x) * 4]);
+        }
+    }
+    return scaled;
+}
+
+// The box's text in one TrueType font at one size.
+class BoxFont {
+  public:
+    BoxFont(const PreviewFont& font, float pixels) {
+        const unsigned char* bytes = font.bytes.data();
+        if (font.bytes.empty() ||
+            !stbtt_InitFont(&info, bytes, stbtt_GetFontOffsetForIndex(bytes, 0)))
+            throw InputError("the font \"" + font.name + "\" cannot be read");
+        scale = stbtt_ScaleForPixelHeight(&info, pixels);
+        int ascent = 0, descent = 0, gap = 0;
+        stbtt_GetFontVMetrics(&info, &ascent, &descent, &gap);
+        baseline = static_cast<int>(std::ceil(ascent * scale));
+        lineHeight = static_cast<int>(std::ceil((ascent - descent + gap) * scale));
+    }
+
+    int width(const std::u32string& text) const {
+        float pen = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            pen += advance(text, i);
+        return static_cast<int>(std::ceil(pen));
+    }
+
+    // Draws one line whose top is `top`, blending `colour` by the glyphs' coverage.
+    void draw(PreviewImage& image, int left, int top, const std::u32string& text,
+              Rgb colour) const {
+        float pen = static_cast<float>(left);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            int glyph = stbtt_FindGlyphIndex(&info, static_cast<int>(text[i]));
+            stbtt_GetGlyphBitmapBox(&info, glyph, scale, scale, &x0, &y0, &x1, &y1);
+            if (x1 > x0 && y1 > y0) {
+                std::vector<unsigned char> coverage(std::size_t(x1 - x0) * (y1 - y0));
+                stbtt_MakeGlyphBitmap(&info, coverage.data(), x1 - x0, y1 - y0, x1 - x0, scale,
+                                      scale, glyph);
+                blend(image, static_cast<int>(std::lround(pen)) + x0, top + baseline + y0, x1 - x0,
+                      y1 - y0, coverage, colour);
+            }
+            pen += advance(text, i);
+        }
+    }
+
+    int lineHeight = 0;
+
+  private:
+    float advance(const std::u32string& text, std::size_t i) const {
+        int width = 0, bearing = 0;
+        stbtt_GetCodepointHMetrics(&info, static_cast<int>(text[i]), &width, &bearing);
+        int kern = i + 1 < text.size()
+                       ? stbtt_GetCodepointKernAdvance(&info, static_cast<int>(text[i]),
+                                                       static_cast<int>(text[i + 1]))
+                       : 0;
+        return (width + kern) * scale;
+    }
+
+    static void blend(PreviewImage& image, int left, int top, int width, int height,
+                      const std::vector<unsigned char>& coverage, Rgb colour) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                int px = left + x, py = top + y;
+                if (px < 0 || py < 0 || px >= static_cast<int>(image.width) ||
+                    py >= static_cast<int>(image.height))
+                    continue;
+                unsigned alpha = coverage[std::size_t(y) * width + x];
+                unsigned char* p = &image.rgb[(std::size_t(py) * image.width + px) * 3];
+                const unsigned char ink[3] = {colour.red, colour.green, colour.blue};
+                for (int c = 0; c < 3; ++c)
+                    p[c] =
+                        static_cast<unsigned char>((ink[c] * alpha + p[c] * (255 - alpha)) / 255);
+            }
+    }
+
+    stbtt_fontinfo info{};
+    float scale = 1;
+    int baseline = 0;
+};
+
+// The message's lines, broken at spaces to fit `width` pixels; a line feed always breaks.
+std::vector<std::u32string> wrapLines(const BoxFont& font, const std::u32string& text, int width) {
+    std::vector<std::u32string> lines;
+    std::u32string paragraph;
+    auto flush = [&] {
+        std::u32string line;
+        std::size_t start = 0;
+        while (start <= paragraph.size()) {
+            std::size_t end = paragraph.find(U' ', start);
+            if (end == std::u32string::npos)
+                end = paragraph.size();
+            std::u32string word = paragraph.substr(start, end - start);
+            std::u32string joined = line.empty() ? word : line + U' ' + word;
+            if (!line.empty() && font.width(joined) > width) {
+                lines.push_back(line);
+                line = word;
+            } else {
+                line = joined;
+            }
+            start = end + 1;
+        }
+        lines.push_back(line);
+        paragraph.clear();
+    };
+    for (char32_t c : text) {
+        if (c == U'\n')
+            flush();
+        else if (c == U'\t')
+            paragraph += U' ';
+        else if (c != U'\r')
+            paragraph += c;
+    }
+    flush();
+    return lines;
+}
+
+// The requirements box, centred on the screen as the system places a box without an owner.
+void drawRequirementsBox(PreviewImage& image, const std::string& message,
+                         const PreviewFont& boxFont) {
+    const Rgb face{192, 192, 192}, shadow{64, 64, 64}, title{0, 0, 128}, white{255, 255, 255},
+        black{0, 0, 0}, warning{255, 204, 0};
+    BoxFont font(boxFont, 14);
+    const int margin = 16, icon = 32, captionHeight = font.lineHeight + 6;
+    const int buttonWidth = 75, buttonHeight = 23;
+    const int screenWidth = static_cast<int>(image.width);
+    const int textRoom = std::max(
+        120, std::min(screenWidth - 3 * margin - icon - 16, std::max(360, screenWidth / 2)));
+    const std::vector<std::u32string> lines = wrapLines(font, utf8Characters(message), textRoom);
+    int textWidth = 0;
+    for (const std::u32string& line : lines)
+        textWidth = std::max(textWidth, font.width(line));
+    const std::u32string caption = utf8Characters(requirementsCaption);
+    const int width = std::max({3 * margin + icon + textWidth, font.width(caption) + 2 * margin,
+                                buttonWidth + 2 * margin});
+    const int textHeight = std::max(icon, static_cast<int>(lines.size()) * font.lineHeight);
+    const int height = captionHeight + 2 * margin + textHeight + buttonHeight + margin;
+    const int left = (screenWidth - width) / 2;
+    const int top = (static_cast<int>(image.height) - height) / 2;
+
+    fill(image, left, top, left + width, top + height, shadow);
+    fill(image, left, top, left + width - 1, top + height - 1, white);
+    fill(image, left + 1, top + 1, left + width - 1, top + height - 1, face);
+    fill(image, left + 3, top + 3, left + width - 3, top + captionHeight, title);
+    font.draw(image, left + 8, top + 5, caption, white);
+
+    // The warning icon: a yellow triangle with a black mark.
+    const int iconLeft = left + margin, iconTop = top + captionHeight + margin;
+    for (int y = 0; y < icon; ++y) {
+        const int half = (y + 1) / 2;
+        fill(image, iconLeft + icon / 2 - half, iconTop + y, iconLeft + icon / 2 + half + 1,
+             iconTop + y + 1, warning);
+    }
+    fill(image, iconLeft + icon / 2 - 1, iconTop + 10, iconLeft + icon / 2 + 2, iconTop + 23,
+         black);
+    fill(image, iconLeft + icon / 2 - 1, iconTop + 25, iconLeft + icon / 2 + 2, iconTop + 28,
+         black);
+
+    int lineTop = iconTop;
+    for (const std::u32string& line : lines) {
+        font.draw(image, iconLeft + icon + margin, lineTop, line, black);
+        lineTop += font.lineHeight;
+    }
+
+    const int buttonLeft = left + (width - buttonWidth) / 2;
+    const int buttonTop = top + height - margin - buttonHeight;
+    fill(image, buttonLeft, buttonTop, buttonLeft + buttonWidth, buttonTop + buttonHeight, black);
+    fill(image, buttonLeft + 1, buttonTop + 1, buttonLeft + buttonWidth - 1,
+         buttonTop + buttonHeight - 1, face);
+    const std::u32string ok = U"OK";
+    font.draw(image, buttonLeft + (buttonWidth - font.width(ok)) / 2,
+              buttonTop + (buttonHeight - font.lineHeight) / 2, ok, black);
+}
+
+// The player's window: its picture, or, for a picture it refuses, an area it never paints,
+// shown as a chequered grey.
+void drawSplashWindow(PreviewImage& image, const SplashReport& report, const PreviewScreen& screen,
+                      const PreviewPlan& plan) {
+    const WindowPlacement& window = plan.window;
+    if (!plan.pictureShown) {
+        for (UINT y = 0; y < window.height; y += 8)
+            for (UINT x = 0; x < window.width; x += 8) {
+                const unsigned char grey = ((x + y) / 8) % 2 ? 96 : 64;
+                fill(image, static_cast<int>(window.x + x), static_cast<int>(window.y + y),
+                     static_cast<int>(window.x + std::min(x + 8, window.width)),
+                     static_cast<int>(window.y + std::min(y + 8, window.height)),
+                     Rgb{grey, grey, grey});
+            }
+        return;
+    }
+    RgbaPicture picture = decodeShownBitmap(report.picture);
+    WindowSize size{window.width, window.height};
+    if (picture.width != size.width || picture.height != size.height)
+        picture = stretchesCoarsely(screen.version) ? nearestPixels(picture, size)
+                                                    : resizePicture(picture, size);
+    paste(image, picture, window.x, window.y);
+}
+
+void appendBytes(void* context, void* data, int size) {
+    ByteVector& bytes = *static_cast<ByteVector*>(context);
+    const unsigned char* from = static_cast<const unsigned char*>(data);
+    bytes.insert(bytes.end(), from, from + size);
+}
+
+// The length of a PCM sound in milliseconds, as inspect gives it; 0 when it cannot be told.
+UINT soundLength(const SoundFacts& facts) {
+    if (facts.formatTag != 1 || !facts.problem.empty())
+        return 0;
+    return static_cast<UINT>(std::min<std::uint64_t>(soundMilliseconds(facts), 0xFFFFFFFFu));
+}
+
+} // namespace
+
+PreviewPlan planPreview(const SplashReport& report, const PreviewScreen& screen) {
+    RequirementsFindings findings;
+    findings.versionMet = findVersion(report.versions, screen.version) != report.versions.end();
+    findings.allowedVersions = formatVersionSet(report.versions);
+    findings.currentVersion = versionName(screen.version);
+    ScreenResolution current;
+    current.width = screen.width;
+    current.height = screen.height;
+    findings.resolutionMet = resolutionMeets(current.width, current.height, report.resolution.width,
+                                             report.resolution.height);
+    findings.requiredResolution = formatResolution(report.resolution);
+    findings.currentResolution = formatResolution(current);
+    findings.colourMet = colourDepthMeets(screen.colourBits, report.colourBits);
+    findings.requiredColour = formatColourDepth(report.colourBits);
+    findings.currentColour = formatColourDepth(screen.colourBits);
+
+    PreviewPlan plan;
+    plan.details = requirementsDetails(findings);
+    plan.message = chooseRequirementsMessage(report.requirementsMessage);
+    plan.pictureShown = report.pictureVerdict == BitmapVerdict::accepted;
+    plan.window = layoutSplashWindow(plan.pictureShown, report.pictureWidth, report.pictureHeight,
+                                     WindowSize{screen.width, screen.height});
+    return plan;
+}
+
+PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& screen,
+                           const PreviewPlan& plan, const PreviewFont& font) {
+    PreviewImage image;
+    image.width = screen.width;
+    image.height = screen.height;
+    image.rgb.assign(std::size_t(image.width) * image.height * 3, 0);
+    if (plan.details.empty())
+        drawSplashWindow(image, report, screen, plan);
+    else
+        drawRequirementsBox(image, plan.message, font);
+    return image;
+}
+
+std::vector<std::string> previewTimeline(const SplashReport& report, const PreviewScreen& screen,
+                                         const PreviewPlan& plan) {
+    std::vector<std::string> lines;
+    const std::string machine = sizeText(screen.width, screen.height) + ", " +
+                                formatColourDepth(screen.colourBits) + ", Windows " +
+                                windowsName(screen.version);
+    if (!plan.details.empty()) {
+        std::string failed;
+        for (std::size_t at = 0; at < plan.details.size();) {
+            std::size_t end = plan.details.find('\n', at);
+            if (end == std::string::npos)
+                end = plan.details.size();
+            if (end > at)
+                failed += "\n  " + plan.details.substr(at, end - at);
+            at = end + 1;
+        }
+        lines.push_back("Requirements: not met on " + machine +
+                        ": the player shows its requirements box and ends, with no picture, "
+                        "sound or launch" +
+                        failed);
+        return lines;
+    }
+    lines.push_back("Requirements: met on " + machine);
+
+    const WindowPlacement& window = plan.window;
+    if (!plan.pictureShown)
+        lines.push_back("Picture: refused (" + bitmapVerdictText(report.pictureVerdict) +
+                        "); an unpainted " + placementText(window));
+    else if (window.width == report.pictureWidth && window.height == report.pictureHeight)
+        lines.push_back("Picture: " + placementText(window) + ", drawn as it is");
+    else
+        lines.push_back("Picture: " + sizeText(report.pictureWidth, report.pictureHeight) +
+                        " stretched to " + placementText(window) + " on every paint" +
+                        (stretchesCoarsely(screen.version) ? ", without halftone" : ""));
+
+    const UINT launch = report.launchDelay;
+    const UINT close = report.settledDisplayTime;
+    const bool noTarget = report.targetFile.empty();
+    lines.push_back(noTarget ? "Launch: at " + ms(launch) +
+                                   ", with no target: the player reports \"The application to "
+                                   "load is unknown.\""
+                             : "Launch: \"" + report.targetFile + "\" at " + ms(launch));
+    std::string closing;
+    if (close < launch)
+        closing = "Close: the window hides and the sound stops at " + ms(close) +
+                  (noTarget ? "; the launch then shows only that box"
+                            : "; the player ends after the launch");
+    else if (noTarget)
+        // The launch without a target stops both timers and the sound before its box; the
+        // window's next paint, once the box is gone, arms the timers again at full length.
+        closing = "Close: not at " + ms(close) + ": the box stops both timers and the sound at " +
+                  ms(launch) + ", and they start again at full length once it is dismissed";
+    else
+        closing = "Close: at " + ms(close);
+    if (close != report.displayTime)
+        closing += " (the display time of " + ms(report.displayTime) +
+                   " is raised to 50 ms after the launch)";
+    lines.push_back(closing);
+
+    const UINT soundStop = noTarget ? std::min(close, launch) : close;
+    const char* stopper = noTarget && launch <= close ? " before the box" : " before the close";
+    if (report.sound.empty()) {
+        lines.push_back("Sound: none");
+    } else {
+        const UINT length = soundLength(report.soundFacts);
+        if (length == 0)
+            lines.push_back("Sound: of a length the preview cannot tell; it stops at " +
+                            ms(soundStop) + " at the latest");
+        else if (length <= soundStop)
+            lines.push_back("Sound: " + ms(length) + ", ends " + ms(soundStop - length) + stopper);
+        else
+            lines.push_back("Sound: " + ms(length) + ", cut off at " + ms(soundStop) + ", " +
+                            ms(length - soundStop) + " before its end");
+    }
+    return lines;
+}
+
+bool previewNeedsFont(const PreviewPlan& plan) {
+    return !plan.details.empty();
+}
+
+ByteVector previewPng(const PreviewImage& image) {
+    ByteVector png;
+    if (!stbi_write_png_to_func(appendBytes, &png, static_cast<int>(image.width),
+                                static_cast<int>(image.height), 3, image.rgb.data(),
+                                static_cast<int>(image.width * 3)))
+        throw InputError("the preview cannot be encoded as PNG");
+    return png;
+}

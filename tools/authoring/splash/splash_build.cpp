@@ -1,0 +1,195 @@
+// The build of a splash: every input checked and every byte decided before a front-end writes
+// anything.
+#include "splash_build.h"
+
+#include "code_page.h"
+#include "little_endian.h"
+#include "message_text.h"
+#include "payload_reader.h"
+#include "picture_fit.h"
+#include "picture_intake.h"
+#include "sound_check.h"
+#include "target_name_check.h"
+#include "tool_error.h"
+#include "window_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::string ms(UINT value) {
+    return std::to_string(value) + " ms";
+}
+
+bool hasNonAscii(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The versions of the list as Windows calls them: "95, 98 and Me".
+std::string versionListInWords(const std::string& versionList) {
+    static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
+    std::vector<std::string> words;
+    for (char c : versionList)
+        if (c >= '1' && c <= '6')
+            words.push_back(names[c - '0']);
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == words.size() ? " and " : ", ";
+        text += words[i];
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> settingsWarnings(const BuildSettings& options,
+                                          const TargetSearch& target) {
+    std::vector<std::string> warnings;
+    std::string named = versionListInWords(options.versionList);
+    bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
+    warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
+                       " --versions: every later Windows (Vista and newer, also XP x64 and "
+                       "Server 2003) refuses the splash with the requirements message");
+
+    UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
+    if (settled != options.displayTime)
+        warnings.push_back("the display time of " + ms(options.displayTime) +
+                           " ends less than 50 ms after the launch delay of " +
+                           ms(options.launchDelay) + "; the player raises it to " + ms(settled));
+    else if (options.displayTime < options.launchDelay)
+        warnings.push_back("the display time of " + ms(options.displayTime) +
+                           " is shorter than the launch delay of " + ms(options.launchDelay) +
+                           ": the window hides after " + ms(options.displayTime) +
+                           " and the target opens only after " + ms(options.launchDelay));
+
+    if (options.target.empty())
+        warnings.push_back("no --target: when the launch delay ends the player reports "
+                           "\"The application to load is unknown.\"");
+    else if (!target.found)
+        warnings.push_back("the target " + inQuotes(options.target) + " is not beside " +
+                           inQuotes(options.output) + " (looked for " + inQuotes(target.lookedFor) +
+                           "); the player reports \"Cannot Run File\" unless it is there when "
+                           "the splash runs");
+    if (hasNonAscii(options.target) || hasNonAscii(options.message))
+        warnings.push_back("the target or the message holds characters outside ASCII, stored in "
+                           "code page " +
+                           std::to_string(options.codePage) +
+                           "; the player shows them as written only on a Windows whose ANSI "
+                           "code page is " +
+                           std::to_string(options.codePage));
+    return warnings;
+}
+
+std::string autorunText(const std::string& programName, const std::string& label) {
+    std::string text = "[autorun]\r\nopen=" + programName + "\r\nicon=" + programName + "\r\n";
+    if (!label.empty())
+        text += "label=" + label + "\r\n";
+    return text;
+}
+
+void checkPlayerImage(const ByteVector& player, const std::string& path) {
+    const std::string named = "player " + inQuotes(path);
+    // The PE headers, each field checked within the file before it is read.
+    auto field16 = [&player](std::size_t at) {
+        return at + 2 <= player.size() ? readLittleEndian16(&player[at]) : 0u;
+    };
+    if (player.size() < 64 || player[0] != 'M' || player[1] != 'Z')
+        throw InputError(named + " is not a Windows program: it does not start with \"MZ\"");
+    const std::size_t pe = readLittleEndian32(&player[0x3C]);
+    if (pe > player.size() || player.size() - pe < 24 || std::memcmp(&player[pe], "PE\0\0", 4) != 0)
+        throw InputError(named + " is not a Windows program: it has no PE header");
+    const unsigned machine = field16(pe + 4);
+    if (machine != 0x14C && machine != 0x8664)
+        throw InputError(named + " is not a program for x86 Windows (machine " +
+                         std::to_string(machine) + ")");
+    // The subsystem lies at the same place in 32-bit and 64-bit optional headers.
+    const std::size_t optionalHeader = pe + 24;
+    if (field16(pe + 20) < 70 || optionalHeader + 70 > player.size())
+        throw InputError(named + " is not a Windows program: its optional header is cut short");
+    if (field16(optionalHeader + 68) != 2)
+        throw InputError(named + " is not a Windows GUI program (subsystem " +
+                         std::to_string(field16(optionalHeader + 68)) + "); the player is one");
+    // The player's reader takes no file without this marker at its end, so the marker alone
+    // finds every splash, damaged ones too.
+    if (player.size() >= trailerSize &&
+        std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0)
+        throw InputError(named + " already carries a splash (it ends in a trailer); give the "
+                                 "bare player");
+}
+
+void checkAutorunName(const std::string& programName) {
+    if (programName.find(' ') != std::string::npos)
+        throw InputError("autorun.inf cannot open " + inQuotes(programName) +
+                         ": its open= line is a command line, so the name must hold no spaces");
+}
+
+SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs) {
+    SplashBuild outcome;
+    PictureLimits limits;
+    limits.maxWidth = options.maxWidth;
+    limits.maxHeight = options.maxHeight;
+    limits.maxBytes = options.maxPictureBytes;
+    limits.background = options.background;
+    const InputSource& pictureFile = *inputs.picture;
+    PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
+    if (options.fitWidth != 0)
+        fitPicture(picture, pictureFile, options.picture,
+                   WindowSize{options.fitWidth, options.fitHeight});
+    outcome.notes = picture.notes;
+    outcome.warnings = picture.warnings;
+    if (options.fitWidth == 0) {
+        std::string stretched =
+            stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
+        if (!stretched.empty())
+            outcome.warnings.push_back(stretched);
+    }
+
+    SplashDescription splash;
+    splash.picture = std::move(picture.bitmap);
+    if (inputs.sound != nullptr) {
+        splash.sound = inputs.sound->readAll();
+        SoundFacts facts = checkSound(splash.sound, options.sound);
+        std::vector<std::string> warnings = soundWarnings(
+            facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
+        outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
+    }
+    // The player hands these bytes to the ANSI functions of Windows as they are.
+    splash.targetFile =
+        utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
+    std::vector<std::string> nameWarnings =
+        checkTargetName(options.target, splash.targetFile.size());
+    splash.displayTime = options.displayTime;
+    splash.launchDelay = options.launchDelay;
+    splash.versionList = options.versionList;
+    splash.resolution = options.resolution;
+    splash.colourDepth = options.colourDepth;
+    splash.requirementsMessage =
+        utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
+    splash.imageOption = options.imageOption;
+
+    // A picture that goes in unchanged is copied from its input into the output by the
+    // front-end, never held here whole.
+    std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
+    SplashParts parts;
+    try {
+        parts = splashAroundPicture(inputs.player.size, splash, pictureSize);
+    } catch (const std::string& message) {
+        throw InputError("the splash cannot be built: " + message);
+    }
+    outcome.head = std::move(parts.head);
+    outcome.picture = std::move(splash.picture);
+    outcome.tail = std::move(parts.tail);
+    outcome.parts = {OutputPart(inputs.player.data, inputs.player.size), OutputPart(outcome.head),
+                     picture.unchanged ? OutputPart(pictureFile) : OutputPart(outcome.picture),
+                     OutputPart(outcome.tail)};
+    for (const OutputPart& part : outcome.parts)
+        outcome.size += part.length();
+
+    std::vector<std::string> warnings = settingsWarnings(options, inputs.target);
+    warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
+    outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
+    return outcome;
+}

@@ -1,0 +1,94 @@
+// Building a splash: the picture, the sound and the settings into a copy of the player, with
+// the warnings an author needs where the player will behave unexpectedly.
+#pragma once
+
+#include "code_page.h"
+#include "input_source.h"
+#include "payload_writer.h"
+#include "player_image.h"
+#include "setting_values.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct BuildSettings {
+    std::string picture; // the inputs' and the output's names, as messages give them
+    std::string sound;   // empty: no sound
+    std::string output;
+    std::string target; // as the front-end received it: messages quote it so
+    UINT displayTime = defaultDisplayTime;
+    UINT launchDelay = defaultLaunchDelay;
+    std::string versionList = allVersionCodes; // as the payload carries it
+    std::string resolution;                    // "800 x 600"; empty for no minimum
+    std::string colourDepth;                   // "16 bit"; empty for no minimum
+    std::string message;                       // empty: the player's own text
+    UINT codePage = defaultCodePage;           // of the stored target and message
+    UINT imageOption = 0;
+    Rgb background{255, 255, 255};
+    UINT maxWidth = 32767;
+    UINT maxHeight = 32767;
+    UINT fitWidth = 0; // with fitHeight: the screen to shrink a larger picture for; 0 for none
+    UINT fitHeight = 0;
+    std::uint64_t maxPictureBytes = defaultMaxPictureBytes;
+    bool autorun = false;
+    std::string autorunLabel;
+};
+
+// Where the front-end looked for the target beside the output, as Windows would find it.
+struct TargetSearch {
+    bool found = false;
+    std::string lookedFor; // the place it names, for the warning when it is not there
+};
+
+// What a build takes besides its settings.
+struct BuildInputs {
+    PlayerImage player;
+    const InputSource* picture = nullptr;
+    const InputSource* sound = nullptr;           // null without a sound
+    const CodePageConverter* converter = nullptr; // the front-end's; must be set
+    std::string targetUtf8;                       // the target and the message in UTF-8
+    std::string messageUtf8;
+    TargetSearch target;
+};
+
+// A built splash: the parts of its file in order, and what the author should know.
+struct SplashBuild {
+    std::vector<std::string> notes;    // what was done to the inputs
+    std::vector<std::string> warnings; // where the player will surprise the author
+    std::vector<OutputPart> parts;     // the player, the payload around the picture, the trailer
+    std::uint64_t size = 0;            // of all parts
+
+    SplashBuild() = default;
+    SplashBuild(SplashBuild&&) = default;
+    SplashBuild& operator=(SplashBuild&&) = default;
+    SplashBuild(const SplashBuild&) = delete;
+    SplashBuild& operator=(const SplashBuild&) = delete;
+
+  private:
+    friend SplashBuild buildSplash(const BuildSettings&, const BuildInputs&);
+    // The bytes made here that `parts` point into; moving keeps their places.
+    ByteVector head;
+    ByteVector picture;
+    ByteVector tail;
+};
+
+// Warnings about the settings alone.
+std::vector<std::string> settingsWarnings(const BuildSettings& settings,
+                                          const TargetSearch& target);
+
+// Raises InputError when autorun.inf cannot open the program named `programName` (the
+// output's file name).
+void checkAutorunName(const std::string& programName);
+
+// The autorun.inf that opens `programName` from the disc's root, CR LF line ends.
+std::string autorunText(const std::string& programName, const std::string& label);
+
+// Raises InputError when `player`, the bytes of the file at `path`, is not a bare player: not a
+// PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already
+// carries a splash trailer as the player's own reader finds it.
+void checkPlayerImage(const ByteVector& player, const std::string& path);
+
+// Decides the splash. Raises InputError for unusable inputs and settings; the inputs are read
+// in the order the checks need them.
+SplashBuild buildSplash(const BuildSettings& settings, const BuildInputs& inputs);

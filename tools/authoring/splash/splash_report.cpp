@@ -1,0 +1,327 @@
+// inspect, extract and preview: a splash read back through the player's decoder.
+#include "splash_report.h"
+
+#include "bitmap_codec.h"
+#include "file_access.h"
+#include "little_endian.h"
+#include "payload_reader.h"
+#include "picture_intake.h"
+#include "requirements_decision.h"
+#include "splash_settings.h"
+#include "tool_error.h"
+#include "window_layout.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Keys in the order they are set, as a reader of the report expects them.
+using Json = nlohmann::ordered_json;
+
+// Texts that are not the splash's own (file names, the system's messages) may hold bytes that
+// are no UTF-8; they are replaced rather than raised as an exception.
+std::string jsonText(const Json& json) {
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+ByteVector bytesOf(const DataContent& content) {
+    if (content.data == nullptr || content.size == 0)
+        return ByteVector();
+    return ByteVector(content.data, content.data + content.size);
+}
+
+void measurePicture(SplashReport& report) {
+    if (report.picture.empty())
+        return;
+    BitmapLayout layout;
+    report.pictureVerdict =
+        checkBitmap(report.picture.data(), static_cast<UINT>(report.picture.size()), layout);
+    if (report.pictureVerdict == BitmapVerdict::accepted) {
+        report.pictureMeasured = true;
+        report.pictureWidth = static_cast<UINT>(layout.width);
+        report.pictureHeight = layout.absoluteHeight;
+        report.pictureBits = layout.bitCount;
+        return;
+    }
+    try {
+        BmpHeader header = readBmpHeader(report.picture);
+        report.pictureMeasured = true;
+        report.pictureWidth = static_cast<UINT>(header.width);
+        report.pictureHeight =
+            static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height) : header.height);
+        report.pictureBits = header.bitCount;
+    } catch (const InputError&) {
+        // Too damaged to measure; the verdict says why.
+    }
+}
+
+// The text with control characters written as escapes, for one-line output; backslashes
+// stay as they are, since Windows paths are full of them.
+std::string escapedLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (byte < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            line += escape;
+        } else
+            line += c;
+    }
+    return line;
+}
+
+std::string versionNames(const VersionSet& versions) {
+    std::string text;
+    for (const OsVersion& version : versions) {
+        if (!text.empty())
+            text += ", ";
+        text += toolVersionName(version);
+    }
+    return text;
+}
+
+bool messageIsBlank(const std::string& message) {
+    return trimWhitespace(message).empty();
+}
+
+void addLine(std::string& text, const char* label, const std::string& value) {
+    std::string line = label;
+    line.resize(20, ' ');
+    text += line + value + "\n";
+}
+
+std::string pictureLine(const SplashReport& report) {
+    const std::string emptyWindow = "shows an empty 120 x 90 window";
+    if (report.picture.empty())
+        return "none; the player " + emptyWindow;
+    std::string line = std::to_string(report.picture.size()) + " bytes";
+    if (report.pictureMeasured)
+        line += ", " + std::to_string(report.pictureWidth) + " x " +
+                std::to_string(report.pictureHeight) + ", " + std::to_string(report.pictureBits) +
+                " bit";
+    if (report.pictureVerdict == BitmapVerdict::accepted)
+        return line + "; the player shows it";
+    return line + "; the player refuses it (" + bitmapVerdictText(report.pictureVerdict) +
+           ") and " + emptyWindow;
+}
+
+std::string soundLine(const SplashReport& report) {
+    if (report.sound.empty())
+        return "none";
+    std::string line = std::to_string(report.sound.size()) + " bytes, ";
+    if (!report.soundFacts.problem.empty())
+        return line + "but it " + report.soundFacts.problem;
+    return line + describeSound(report.soundFacts) +
+           (report.soundFacts.hasData ? ", " + describeSoundLength(report.soundFacts)
+                                      : "; no data chunk, so nothing plays");
+}
+
+// A splash file's bytes as the player's reader sees a file: its size (the low 32 bits, as
+// Windows' size query gives it), positions from its end, and reads.
+class BytesAsFile : public ReadOnlyFile {
+  public:
+    explicit BytesAsFile(const ByteVector& bytes) : bytes(bytes) {}
+    bool open(const std::string&) override { return true; }
+    bool querySize(UINT& size) override {
+        size = static_cast<UINT>(bytes.size());
+        return true;
+    }
+    bool seekBeforeEnd(UINT distance) override {
+        if (distance > bytes.size())
+            return false;
+        at = bytes.size() - distance;
+        return true;
+    }
+    bool read(void* buffer, UINT count) override {
+        if (count > bytes.size() - at)
+            return false;
+        if (count > 0)
+            std::memcpy(buffer, bytes.data() + at, count);
+        at += count;
+        return true;
+    }
+    void close() override {}
+
+  private:
+    const ByteVector& bytes;
+    std::size_t at = 0;
+};
+
+} // namespace
+
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer) {
+    if (size < trailerSize)
+        return "it is " + std::to_string(size) + " bytes, shorter than the " +
+               std::to_string(trailerSize) + "-byte trailer that ends every splash";
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
+        return "it ends in no splash trailer: it is a bare player or another file";
+    std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
+    if (payload + trailerSize > size)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, which points past the start of the file (" + std::to_string(size) +
+               " bytes)";
+    if (payload + trailerSize > largestDataWithTrailer)
+        return "its trailer gives a payload of " + std::to_string(payload) +
+               " bytes, more than the player can reach";
+    return payloadDamage(static_cast<UINT>(payload));
+}
+
+std::string payloadDamage(UINT payloadBytes) {
+    return "its payload block of " + std::to_string(payloadBytes) + " bytes is damaged";
+}
+
+std::string notASplashMessage(const std::string& file, const std::string& damage,
+                              const std::string& playerMessage) {
+    return "\"" + file + "\" is not a splash the player can read: " + damage +
+           ".\nThe player shows:\n" + playerMessage;
+}
+
+SplashReport reportSplash(const DataContent& block, const std::string& file,
+                          std::uint64_t fileBytes, const CodePageConverter& converter,
+                          UINT codePage) {
+    SplashReport report;
+    report.file = file;
+    report.fileBytes = fileBytes;
+    SplashSettings settings;
+    try {
+        settings.decode(block);
+    } catch (const std::string& message) {
+        settings.release();
+        throw InputError(notASplashMessage(file, payloadDamage(block.size), message));
+    }
+    report.payloadBytes = settings.payload.size;
+    report.picture = bytesOf(settings.picture);
+    report.sound = bytesOf(settings.sound);
+    report.targetFile = codePageToUtf8(settings.targetFile, codePage, converter);
+    report.displayTime = settings.displayTime;
+    report.launchDelay = settings.launchDelay;
+    report.settledDisplayTime = settleDisplayTime(settings.displayTime, settings.launchDelay);
+    report.versions = settings.requiredVersions;
+    report.resolution = settings.requiredResolution;
+    report.colourBits = settings.requiredColourBits;
+    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage, converter);
+    report.imageOption = settings.imageOption;
+    settings.release();
+
+    measurePicture(report);
+    if (!report.sound.empty())
+        report.soundFacts = examineSound(report.sound.data(), report.sound.size());
+    return report;
+}
+
+SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
+                             const CodePageConverter& converter, UINT codePage) {
+    DataContent block;
+    try {
+        BytesAsFile reader(file);
+        block = loadPayloadFromFile(name, reader);
+    } catch (const std::string& message) {
+        const unsigned char* trailer =
+            file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
+        throw InputError(notASplashMessage(name, splashDamage(file.size(), trailer), message));
+    }
+    return reportSplash(block, name, file.size(), converter, codePage);
+}
+
+std::string reportText(const SplashReport& r) {
+    std::string text;
+    addLine(text, "File",
+            r.file + " (" + std::to_string(r.fileBytes) + " bytes; payload " +
+                std::to_string(r.payloadBytes) + " bytes)");
+    addLine(text, "Picture", pictureLine(r));
+    addLine(text, "Sound", soundLine(r));
+    addLine(text, "Target",
+            r.targetFile.empty() ? "none; the player reports that the application to load is "
+                                   "unknown"
+                                 : escapedLine(r.targetFile));
+    std::string display = std::to_string(r.displayTime) + " ms";
+    if (r.settledDisplayTime != r.displayTime)
+        display += " (the player makes it " + std::to_string(r.settledDisplayTime) + " ms)";
+    else if (r.displayTime < r.launchDelay)
+        display += " (the window hides before the launch)";
+    addLine(text, "Display time", display);
+    addLine(text, "Launch delay", std::to_string(r.launchDelay) + " ms");
+    addLine(text, "Versions",
+            r.versions.empty() ? "none; the player runs on no Windows" : versionNames(r.versions));
+    addLine(text, "Minimum resolution",
+            r.resolution.width == 0 && r.resolution.height == 0 ? "none"
+                                                                : formatResolution(r.resolution));
+    addLine(text, "Minimum colour", r.colourBits == 0 ? "none" : formatColourDepth(r.colourBits));
+    addLine(text, "Message",
+            messageIsBlank(r.requirementsMessage)
+                ? std::string("none; the player says \"") + defaultRequirementsMessage + "\""
+                : "\"" + escapedLine(r.requirementsMessage) + "\"");
+    addLine(text, "Image option", std::to_string(r.imageOption));
+    return text;
+}
+
+std::string reportJson(const SplashReport& r) {
+    Json json;
+    json["file"] = r.file;
+    json["fileBytes"] = r.fileBytes;
+    json["payloadBytes"] = r.payloadBytes;
+    if (r.picture.empty()) {
+        json["picture"] = nullptr;
+    } else {
+        Json picture;
+        picture["bytes"] = r.picture.size();
+        picture["width"] = r.pictureMeasured ? Json(r.pictureWidth) : Json(nullptr);
+        picture["height"] = r.pictureMeasured ? Json(r.pictureHeight) : Json(nullptr);
+        picture["bitsPerPixel"] = r.pictureMeasured ? Json(r.pictureBits) : Json(nullptr);
+        picture["playerAccepts"] = r.pictureVerdict == BitmapVerdict::accepted;
+        picture["playerVerdict"] = bitmapVerdictText(r.pictureVerdict);
+        json["picture"] = picture;
+    }
+    if (r.sound.empty()) {
+        json["sound"] = nullptr;
+    } else {
+        const SoundFacts& s = r.soundFacts;
+        Json sound;
+        sound["bytes"] = r.sound.size();
+        sound["wave"] = s.problem.empty();
+        sound["problem"] = s.problem.empty() ? Json(nullptr) : Json(s.problem);
+        sound["formatTag"] = s.formatTag;
+        sound["channels"] = s.channels;
+        sound["samplesPerSecond"] = s.samplesPerSecond;
+        sound["bitsPerSample"] = s.bitsPerSample;
+        sound["dataBytes"] = s.dataBytes;
+        sound["durationMs"] = s.problem.empty() && s.hasData && s.bytesPerSecond != 0
+                                  ? Json(soundMilliseconds(s))
+                                  : Json(nullptr);
+        json["sound"] = sound;
+    }
+    json["target"] = r.targetFile;
+    json["displayTimeMs"] = r.displayTime;
+    json["launchDelayMs"] = r.launchDelay;
+    json["effectiveDisplayTimeMs"] = r.settledDisplayTime;
+    json["versions"] = Json::array();
+    for (const OsVersion& version : r.versions)
+        json["versions"].push_back(toolVersionName(version));
+    if (r.resolution.width == 0 && r.resolution.height == 0)
+        json["minimumResolution"] = nullptr;
+    else
+        json["minimumResolution"] = {{"width", r.resolution.width},
+                                     {"height", r.resolution.height}};
+    json["minimumColourBits"] = r.colourBits == 0 ? Json(nullptr) : Json(r.colourBits);
+    json["requirementsMessage"] = r.requirementsMessage;
+    json["usesDefaultMessage"] = messageIsBlank(r.requirementsMessage);
+    json["imageOption"] = r.imageOption;
+    return jsonText(json);
+}
+
+std::string errorJson(const std::string& message, int exitCode) {
+    Json json;
+    json["error"] = message;
+    json["exitCode"] = exitCode;
+    return jsonText(json);
+}

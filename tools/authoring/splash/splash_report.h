@@ -1,0 +1,78 @@
+// Reading a splash executable back as the player reads it, for `inspect` and `extract`.
+#pragma once
+
+#include "bitmap_format.h"
+#include "code_page.h"
+#include "data_content.h"
+#include "os_version.h"
+#include "payload_writer.h"
+#include "screen_values.h"
+#include "setting_values.h"
+#include "sound_check.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What one splash executable holds, as the player's own reader and decoder give it.
+struct SplashReport {
+    std::string file;
+    std::uint64_t fileBytes = 0;
+    UINT payloadBytes = 0;
+
+    ByteVector picture; // empty without a picture
+    BitmapVerdict pictureVerdict = BitmapVerdict::shorterThanFileHeader;
+    bool pictureMeasured = false; // width, height and bits could be read from its headers
+    UINT pictureWidth = 0;
+    UINT pictureHeight = 0;
+    UINT pictureBits = 0;
+
+    ByteVector sound; // empty without a sound
+    SoundFacts soundFacts;
+
+    std::string targetFile;
+    UINT displayTime = 0;
+    UINT launchDelay = 0;
+    UINT settledDisplayTime = 0; // after the player's 50 ms rule
+    VersionSet versions;
+    ScreenResolution resolution;
+    std::int32_t colourBits = 0;
+    std::string requirementsMessage;
+    UINT imageOption = 0;
+};
+
+// Decodes the payload `block` that the player's reader found in the splash `file` of
+// `fileBytes` bytes. Raises InputError with the player's own message when the player's decoder
+// refuses it. The target and the message come back in UTF-8, read by `converter` in `codePage`,
+// the ANSI code page they were stored in.
+SplashReport reportSplash(const DataContent& block, const std::string& file,
+                          std::uint64_t fileBytes, const CodePageConverter& converter,
+                          UINT codePage = defaultCodePage);
+
+// The same for the whole splash `file`, named `name`, found through its trailer as the player's
+// reader finds it, with the reader's own messages and the damage in the tool's words.
+SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
+                             const CodePageConverter& converter, UINT codePage = defaultCodePage);
+
+// What is wrong with a file that the player refuses, in the tool's words, from its size and
+// its last `trailerSize` bytes (not read when it is shorter): the player's own message names the
+// symptom, this names the part of the file at fault.
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer);
+
+// The same for a payload block that the player's decoder refuses.
+std::string payloadDamage(UINT payloadBytes);
+
+// The message for a file the player refuses: its name, the damage in the tool's words, and the
+// player's own message.
+std::string notASplashMessage(const std::string& file, const std::string& damage,
+                              const std::string& playerMessage);
+
+// Readable lines, one setting a line.
+std::string reportText(const SplashReport& report);
+
+// One JSON object with the same facts, always valid UTF-8: the target and the message are
+// stored as ANSI bytes and read as Windows-1252; other texts that are no UTF-8 get U+FFFD.
+std::string reportJson(const SplashReport& report);
+
+// A failure of a --json run as its own JSON object: {"error": message, "exitCode": code}.
+std::string errorJson(const std::string& message, int exitCode);

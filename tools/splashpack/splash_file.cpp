@@ -1,0 +1,89 @@
+// The splash file of inspect, extract and preview: read by the player's reader, decided by the
+// core, its parts written through the tool's atomic writes.
+#include "splash_file.h"
+
+#include "file_output.h"
+#include "payload_reader.h"
+#include "system_code_page.h"
+#include "tool_error.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What is wrong with a file that the player refuses, in the tool's words: what the file system
+// says, else what its size and trailer say.
+std::string damageInWords(const std::string& path) {
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+        return "it does not exist";
+    if (fs::is_directory(status))
+        return "it is a folder";
+    std::uint64_t size = fs::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || !file)
+        return "it cannot be opened";
+    unsigned char trailer[trailerSize] = {};
+    if (size >= trailerSize) {
+        file.seekg(static_cast<std::streamoff>(size - trailerSize));
+        if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
+            return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
+    }
+    return splashDamage(size, trailer);
+}
+
+} // namespace
+
+SplashReport readSplash(const std::string& path, UINT codePage) {
+    std::error_code error;
+    std::uint64_t fileBytes = fs::file_size(path, error);
+    DataContent block;
+    try {
+        block = loadPayloadFromFile(path);
+    } catch (const std::string& message) {
+        throw InputError(notASplashMessage(path, damageInWords(path), message));
+    }
+    return reportSplash(block, path, fileBytes, systemCodePage(), codePage);
+}
+
+std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options) {
+    struct Part {
+        const char* what;
+        const ByteVector& bytes;
+        std::string path;
+    };
+    std::string stem = fs::path(report.file).stem().string();
+    fs::path directory(options.directory);
+    Part parts[] = {
+        {"picture", report.picture,
+         options.picture.empty() ? (directory / (stem + ".bmp")).string() : options.picture},
+        {"sound", report.sound,
+         options.sound.empty() ? (directory / (stem + ".wav")).string() : options.sound},
+    };
+    if (!report.picture.empty() && !report.sound.empty() && parts[0].path == parts[1].path)
+        throw InputError("the picture and the sound would both be written to \"" + parts[0].path +
+                         "\"");
+    for (const Part& part : parts) {
+        if (part.bytes.empty())
+            continue;
+        if (sameFile(part.path, report.file))
+            throw InputError("\"" + part.path + "\" is the splash itself; it is never written");
+        checkOutputFree(part.path, options.force);
+    }
+    std::vector<std::string> lines;
+    for (const Part& part : parts) {
+        if (part.bytes.empty()) {
+            lines.push_back(std::string("the splash holds no ") + part.what);
+            continue;
+        }
+        writeFileAtomically(part.path, part.bytes, options.force);
+        lines.push_back("wrote the " + std::string(part.what) + " to \"" + part.path + "\" (" +
+                        std::to_string(part.bytes.size()) + " bytes)");
+    }
+    return lines;
+}
