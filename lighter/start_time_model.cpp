@@ -32,10 +32,10 @@ std::string describeWait(std::uint64_t milliseconds) {
     char text[48];
     if (milliseconds < 60000)
         std::snprintf(text, sizeof text, "%.2f s", milliseconds / 1000.0);
-    else
-        std::snprintf(text, sizeof text, "%llu min %llu s",
-                      static_cast<unsigned long long>(milliseconds / 60000),
-                      static_cast<unsigned long long>((milliseconds % 60000 + 500) / 1000));
+    else {
+        const unsigned long long seconds = (milliseconds + 500) / 1000;
+        std::snprintf(text, sizeof text, "%llu min %llu s", seconds / 60, seconds % 60);
+    }
     return text;
 }
 
