@@ -195,10 +195,12 @@ TEST(SoundConversion, WhatCannotBeDecodedIsRefusedWithItsFormat) {
 }
 
 TEST(StartTimeModel, KnownSizes) {
-    // 1 228 800 bytes is one second at 8x; 2 322 438 + the player is the example size.
+    // 1 228 800 bytes read in one second at 8x, after its access time.
     EXPECT_EQ(1120u, eightSpeedMilliseconds(1228800));
-    EXPECT_EQ("2x CD-ROM 4.25 s, 8x CD-ROM 1.12 s, 24x CD-ROM 0.89 s, 56k modem 3 min 4 s",
+    EXPECT_EQ("from a CD-ROM the picture shows after 4.25 s at 2x, 1.12 s at 8x, 0.89 s at 24x; "
+              "a 56k modem downloads it in 3 min 4 s",
               describeStartTimes(1228800));
-    EXPECT_EQ("2x CD-ROM 0.25 s, 8x CD-ROM 0.12 s, 24x CD-ROM 0.09 s, 56k modem 0.00 s",
+    EXPECT_EQ("from a CD-ROM the picture shows after 0.25 s at 2x, 0.12 s at 8x, 0.09 s at 24x; "
+              "a 56k modem downloads it in 0.00 s",
               describeStartTimes(0));
 }

@@ -89,6 +89,7 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     writeJoinedFileAtomically(options.output, splash.parts, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
                               std::to_string(splash.size) + " bytes)");
+    outcome.startTimes = splash.startTimes;
     if (!autorunPath.empty()) {
         std::string text =
             autorunText(fs::path(options.output).filename().string(), options.autorunLabel);

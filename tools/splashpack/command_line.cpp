@@ -58,6 +58,19 @@ const Rules& buildRules() {
          }},
         {"max-picture-bytes", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.maxPictureBytes = parseByteSize(v); }},
+        {"colours", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.colours = parsePictureColours(v); }},
+        {"no-dither", 0, false, [](CommandLine& c, const std::string&) { c.build.dither = false; }},
+        {"sound-rate", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             c.build.soundTarget.rate = parseSoundRate(v);
+         }},
+        {"sound-bits", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             c.build.soundTarget.bits = parseSoundBits(v);
+         }},
+        {"mono", 0, false,
+         [](CommandLine& c, const std::string&) { c.build.soundTarget.mono = true; }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
         {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
         {"autorun-label", 0, true,
@@ -178,6 +191,8 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             written = "--" + name;
             if (name == "min-color-depth")
                 name = "min-colour-depth";
+            if (name == "colors")
+                name = "colours";
             rule = findRule(rules, name, 0);
         } else {
             if (argument.size() > 2) {
@@ -256,6 +271,15 @@ const char* const buildHelp =
     "                              [none]\n"
     "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
     "                              count 1024 and 1048576 bytes [64M]\n"
+    "      --colours N             store the picture in 256 or 16 colours of its own, or in\n"
+    "                              the 20 colours of a 256-colour screen (system); a third\n"
+    "                              or a sixth of the bytes (also --colors) [all it has]\n"
+    "      --no-dither             with --colours: nearest colours, no error diffusion, for\n"
+    "                              flat artwork and logos\n"
+    "      --sound-rate HZ         resample the sound to 22050 or 11025 Hz [its own]\n"
+    "      --sound-bits N          store the sound in 8 or 16 bits; 16 also turns 24-bit,\n"
+    "                              float and extensible WAVs into plain PCM [its own]\n"
+    "      --mono                  mix the sound's channels down to one\n"
     "      --player FILE           player executable to copy [the one built into the tool]\n"
     "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"

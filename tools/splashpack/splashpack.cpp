@@ -33,9 +33,11 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
         for (const std::string& warning : outcome.warnings)
             err << "splashpack: warning: " << warning << "\n";
     }
-    if (!options.quiet)
+    if (!options.quiet) {
         for (const std::string& line : outcome.written)
             out << line << "\n";
+        out << outcome.startTimes << "\n";
+    }
     return exitSuccess;
 }
 

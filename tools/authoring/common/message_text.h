@@ -12,3 +12,8 @@ inline std::string inQuotes(const std::string& text) {
 inline std::string sizeText(unsigned width, unsigned height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
+
+// A count of bytes as the messages give it: "1228800 bytes".
+inline std::string byteCountText(unsigned long long bytes) {
+    return std::to_string(bytes) + " bytes";
+}

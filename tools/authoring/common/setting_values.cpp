@@ -70,6 +70,31 @@ UINT parseNumber32(const std::string& text) {
     return static_cast<UINT>(parseDecimal(text, 0xFFFFFFFFu, "number"));
 }
 
+PictureColours parsePictureColours(const std::string& text) {
+    const std::string value = lowerCase(trimSpaces(text));
+    if (value == "256")
+        return PictureColours::palette256;
+    if (value == "16")
+        return PictureColours::palette16;
+    if (value == "system")
+        return PictureColours::system;
+    throw UsageError(inQuotes(text) + " is not 256, 16 or system");
+}
+
+UINT parseSoundRate(const std::string& text) {
+    const std::string value = trimSpaces(text);
+    if (value == "22050" || value == "11025")
+        return static_cast<UINT>(std::stoul(value));
+    throw UsageError(inQuotes(text) + " is not 22050 or 11025");
+}
+
+unsigned parseSoundBits(const std::string& text) {
+    const std::string value = trimSpaces(text);
+    if (value == "8" || value == "16")
+        return static_cast<unsigned>(std::stoul(value));
+    throw UsageError(inQuotes(text) + " is not 8 or 16");
+}
+
 UINT parseDuration(const std::string& written) {
     std::string text = lowerCase(trimSpaces(written));
     std::size_t digitsEnd = 0;

@@ -50,6 +50,19 @@ void parseDimensions(const std::string& text, UINT& width, UINT& height);
 // A 32-bit number in decimal, or in hexadecimal after 0x.
 UINT parseNumber32(const std::string& text);
 
+// How many colours a stored picture keeps: all it has, an optimal palette of 256 or 16, or the
+// 20 static colours that a 256-colour screen shows.
+enum class PictureColours { all, palette256, palette16, system };
+
+// "256", "16" or "system".
+PictureColours parsePictureColours(const std::string& text);
+
+// "22050" or "11025" (samples a second).
+UINT parseSoundRate(const std::string& text);
+
+// "8" or "16" (bits a sample).
+unsigned parseSoundBits(const std::string& text);
+
 // The tool's name of a Windows release ("95", "98", "me", "nt4", "2000", "xp"), or
 // "unknown" for a release that no version code stands for.
 const char* toolVersionName(const OsVersion& version);

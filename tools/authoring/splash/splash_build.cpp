@@ -6,9 +6,12 @@
 #include "little_endian.h"
 #include "message_text.h"
 #include "payload_reader.h"
+#include "picture_colours.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
+#include "screen_values.h"
 #include "sound_check.h"
+#include "start_time_model.h"
 #include "target_name_check.h"
 #include "tool_error.h"
 #include "window_layout.h"
@@ -41,6 +44,53 @@ std::string versionListInWords(const std::string& versionList) {
         text += words[i];
     }
     return text;
+}
+
+bool soundConversionAsked(const SoundTarget& target) {
+    return target.rate != 0 || target.bits != 0 || target.mono;
+}
+
+// The bits a pixel of the BMP whose first bytes are `head`; 0 when they are cut short.
+unsigned bitmapBitCount(const ByteVector& head) {
+    return head.size() >= 30 ? readLittleEndian16(&head[28]) : 0;
+}
+
+// Each option that would make a splash of `fileBytes` lighter and is not in use yet, with the
+// size it would give on its own.
+std::vector<LighterChoice> lighterChoices(const BuildSettings& options, std::uint64_t fileBytes,
+                                          const PreparedPicture& picture, unsigned pictureBits,
+                                          std::uint64_t pictureBytes, const SoundFacts* sound) {
+    std::vector<LighterChoice> choices;
+    if (options.colours == PictureColours::all && pictureBits > 8)
+        choices.push_back({"--colours 256", fileBytes - pictureBytes +
+                                                paletteBitmapSize(picture.width, picture.height,
+                                                                  PictureColours::palette256)});
+    const bool convertible =
+        sound != nullptr && sound->bytesPerSecond != 0 &&
+        (sound->formatTag == 1 || sound->formatTag == 3 || sound->formatTag == 0xFFFE);
+    if (!convertible)
+        return choices;
+    const std::uint64_t data = sound->dataBytes;
+    if (sound->samplesPerSecond > 22050)
+        choices.push_back(
+            {"--sound-rate 22050", fileBytes - data + data * 22050 / sound->samplesPerSecond});
+    if (sound->channels > 1)
+        choices.push_back({"--mono", fileBytes - data + data / sound->channels});
+    if (sound->bitsPerSample > 8)
+        choices.push_back({"--sound-bits 8", fileBytes - data + data * 8 / sound->bitsPerSample});
+    return choices;
+}
+
+// On a screen of 256 colours or fewer the player selects no palette of its own, so Windows
+// shows the picture in its static colours.
+std::string paletteScreenWarning(const BuildSettings& options) {
+    if (options.colourDepth.empty() || options.colours == PictureColours::system ||
+        parseColourDepth(options.colourDepth.c_str()) > 8)
+        return "";
+    return "--min-colour-depth " + options.colourDepth.substr(0, options.colourDepth.find(' ')) +
+           " lets the splash run on 256-colour screens, where the player selects no palette and "
+           "Windows shows the picture in its 20 system colours; --colours system stores it in "
+           "those colours, so that what you see is what those screens show";
 }
 
 } // namespace
@@ -138,6 +188,7 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
+    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
     outcome.notes = picture.notes;
     outcome.warnings = picture.warnings;
     if (options.fitWidth == 0) {
@@ -149,9 +200,24 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
 
     SplashDescription splash;
     splash.picture = std::move(picture.bitmap);
+    SoundFacts soundFacts;
     if (inputs.sound != nullptr) {
         splash.sound = inputs.sound->readAll();
         SoundFacts facts = checkSound(splash.sound, options.sound);
+        if (soundConversionAsked(options.soundTarget)) {
+            ByteVector converted = convertSound(splash.sound, options.sound, options.soundTarget);
+            if (converted != splash.sound) {
+                const std::uint64_t before = splash.sound.size();
+                const std::string from = describeSound(facts);
+                splash.sound = std::move(converted);
+                facts = checkSound(splash.sound, options.sound);
+                outcome.notes.push_back("sound " + inQuotes(options.sound) + " converted from " +
+                                        from + " to " + describeSound(facts) + ": " +
+                                        byteCountText(splash.sound.size()) + " instead of " +
+                                        byteCountText(before));
+            }
+        }
+        soundFacts = facts;
         std::vector<std::string> warnings = soundWarnings(
             facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
         outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
@@ -179,6 +245,8 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     } catch (const std::string& message) {
         throw InputError("the splash cannot be built: " + message);
     }
+    const unsigned pictureBits =
+        bitmapBitCount(picture.unchanged ? pictureFile.head(30) : splash.picture);
     outcome.head = std::move(parts.head);
     outcome.picture = std::move(splash.picture);
     outcome.tail = std::move(parts.tail);
@@ -188,8 +256,17 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     for (const OutputPart& part : outcome.parts)
         outcome.size += part.length();
 
+    outcome.startTimes = describeStartTimes(outcome.size);
     std::vector<std::string> warnings = settingsWarnings(options, inputs.target);
     warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
+    const std::string palette = paletteScreenWarning(options);
+    if (!palette.empty())
+        warnings.push_back(palette);
+    const std::string slow = slowStartWarning(
+        outcome.size, lighterChoices(options, outcome.size, picture, pictureBits, pictureSize,
+                                     inputs.sound != nullptr ? &soundFacts : nullptr));
+    if (!slow.empty())
+        warnings.push_back(slow);
     outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include "payload_writer.h"
 #include "player_image.h"
 #include "setting_values.h"
+#include "sound_conversion.h"
 
 #include <cstdint>
 #include <string>
@@ -31,6 +32,9 @@ struct BuildSettings {
     UINT fitWidth = 0; // with fitHeight: the screen to shrink a larger picture for; 0 for none
     UINT fitHeight = 0;
     std::uint64_t maxPictureBytes = defaultMaxPictureBytes;
+    PictureColours colours = PictureColours::all;
+    bool dither = true;      // when `colours` reduces them
+    SoundTarget soundTarget; // all zero: the sound goes in as it is
     bool autorun = false;
     std::string autorunLabel;
 };
@@ -58,6 +62,7 @@ struct SplashBuild {
     std::vector<std::string> warnings; // where the player will surprise the author
     std::vector<OutputPart> parts;     // the player, the payload around the picture, the trailer
     std::uint64_t size = 0;            // of all parts
+    std::string startTimes;            // how long the picture takes to show from a CD-ROM
 
     SplashBuild() = default;
     SplashBuild(SplashBuild&&) = default;

@@ -40,15 +40,32 @@ std::string describeWait(std::uint64_t milliseconds) {
 }
 
 std::string describeStartTimes(std::uint64_t fileBytes) {
-    std::string text;
-    for (const ReadingMedium& medium : readingMedia()) {
-        if (!text.empty())
+    const std::vector<ReadingMedium>& media = readingMedia();
+    std::string text = "from a CD-ROM the picture shows after ";
+    for (std::size_t i = 0; i + 1 < media.size(); ++i) {
+        if (i > 0)
             text += ", ";
-        text += medium.name + " " + describeWait(startMilliseconds(medium, fileBytes));
+        text += describeWait(startMilliseconds(media[i], fileBytes)) + " at " +
+                media[i].name.substr(0, media[i].name.find(' '));
     }
-    return text;
+    return text + "; a 56k modem downloads it in " +
+           describeWait(startMilliseconds(media.back(), fileBytes));
 }
 
 std::uint64_t eightSpeedMilliseconds(std::uint64_t fileBytes) {
     return startMilliseconds(readingMedia()[1], fileBytes);
+}
+
+std::string slowStartWarning(std::uint64_t fileBytes, const std::vector<LighterChoice>& choices) {
+    const std::uint64_t wait = eightSpeedMilliseconds(fileBytes);
+    if (wait <= 1000)
+        return "";
+    std::string text = "from an 8x CD-ROM the picture shows only after " + describeWait(wait) +
+                       ", the time to read the splash's " + std::to_string(fileBytes) + " bytes";
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        text += i == 0 ? "; " : ", ";
+        text += choices[i].option + " would make it " + std::to_string(choices[i].fileBytes) +
+                " bytes (" + describeWait(eightSpeedMilliseconds(choices[i].fileBytes)) + ")";
+    }
+    return text;
 }

@@ -1,0 +1,23 @@
+// Storing a picture in fewer colours: a palette BMP of 8 or 4 bits a pixel is a third or a sixth
+// of a 24-bit one, and on a CD every byte is start-up time.
+#pragma once
+
+#include "input_source.h"
+#include "picture_intake.h"
+#include "setting_values.h"
+
+#include <cstdint>
+#include <string>
+
+// Replaces the BMP of `picture` (prepared from `file`, named `name`) by one of the `colours`
+// asked for, dithered or not, and notes what it did. Raises InputError when the picture
+// cannot be read back.
+void reducePictureColours(PreparedPicture& picture, const InputSource& file,
+                          const std::string& name, PictureColours colours, bool dither);
+
+// The size of the palette BMP `reducePictureColours` writes for a picture of that size, with
+// a full palette.
+std::uint64_t paletteBitmapSize(UINT width, UINT height, PictureColours colours);
+
+// "256 colours", "16 colours", "the 20 system colours".
+std::string coloursInWords(PictureColours colours);
