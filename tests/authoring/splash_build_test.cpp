@@ -2,7 +2,9 @@
 // reader to the settings given, and a picture larger than the screen is shrunk or warned about.
 #include "splash_build.h"
 
+#include "little_endian.h"
 #include "picture_fit.h"
+#include "sound_check.h"
 #include "splash_report.h"
 #include "system_code_page.h"
 #include "test_files.h"
@@ -175,4 +177,88 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
               "the splash is built",
               stretchWarning(WindowSize{201, 150}, "200 x 150"));
     EXPECT_EQ("", stretchWarning(WindowSize{201, 150}, ""));
+}
+
+TEST(SplashBuild, LighterPicturesAndSoundsAndTheSlowStartWarning) {
+    struct Case {
+        const char* what;
+        PictureColours colours;
+        bool dither;
+        SoundTarget sound;
+        unsigned pictureBits; // of the stored BMP
+        UINT soundRate, soundChannels, soundBits;
+        const char* offered; // the options the slow-start warning names; "" for no warning
+    };
+    const Case cases[] = {
+        {"as given",
+         PictureColours::all,
+         true,
+         {},
+         24,
+         44100,
+         2,
+         16,
+         "--colours 256, --sound-rate 22050, --mono, --sound-bits 8"},
+        {"256 colours",
+         PictureColours::palette256,
+         true,
+         {},
+         8,
+         44100,
+         2,
+         16,
+         "--sound-rate 22050, --mono, --sound-bits 8"},
+        {"16 colours, lighter sound",
+         PictureColours::palette16,
+         false,
+         {11025, 8, true},
+         4,
+         11025,
+         1,
+         8,
+         ""},
+        {"system colours, 16-bit mono",
+         PictureColours::system,
+         true,
+         {0, 16, true},
+         8,
+         44100,
+         1,
+         16,
+         "--sound-rate 22050, --sound-bits 8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CoreBuild f;
+        f.picture = encodeBitmap24(gradientPicture(320, 240, false), Rgb{});
+        // A player of a megabyte, so that a second's reading at 8x turns on the payload.
+        f.player.resize(1000000);
+        f.sound = waveFile(2, 44100, 16, 200000);
+        f.options.sound = "jingle.wav";
+        f.options.displayTime = 10000;
+        f.options.colours = c.colours;
+        f.options.dither = c.dither;
+        f.options.soundTarget = c.sound;
+        SplashReport stored = readSplashBytes(f.build(), f.options.output, systemCodePage());
+        EXPECT_EQ(c.pictureBits, readLittleEndian16(&stored.picture[28]));
+        SoundFacts sound = checkSound(stored.sound, "stored");
+        EXPECT_EQ(1u, sound.formatTag);
+        EXPECT_EQ(c.soundRate, sound.samplesPerSecond);
+        EXPECT_EQ(c.soundChannels, sound.channels);
+        EXPECT_EQ(c.soundBits, sound.bitsPerSample);
+        auto slow = std::find_if(f.warnings.begin(), f.warnings.end(), [](const std::string& w) {
+            return w.find("from an 8x CD-ROM") != w.npos;
+        });
+        if (*c.offered == '\0') {
+            EXPECT_EQ(f.warnings.end(), slow);
+            continue;
+        }
+        ASSERT_NE(f.warnings.end(), slow);
+        std::string offered;
+        for (const char* option :
+             {"--colours 256", "--sound-rate 22050", "--mono", "--sound-bits 8"})
+            if (slow->find(std::string(option) + " would make it") != std::string::npos)
+                offered += (offered.empty() ? "" : ", ") + std::string(option);
+        EXPECT_EQ(c.offered, offered);
+    }
 }
