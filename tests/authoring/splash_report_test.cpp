@@ -3,7 +3,7 @@
 #include "splash_report.h"
 
 #include "payload_reader.h"
-
+#include "start_time_model.h"
 #include "system_code_page.h"
 #include "test_files.h"
 #include "tool_error.h"
@@ -45,6 +45,9 @@ TEST(SplashReport, TextShowsEverySetting) {
     EXPECT_EQ("File                " + path + " (" + std::to_string(fileBytes) +
                   " bytes; payload " + std::to_string(payloadBytes) +
                   " bytes)\n"
+                  "Start-up            " +
+                  describeStartTimes(fileBytes) +
+                  "\n"
                   "Picture             9254 bytes, 127 x 64, 8 bit; the player shows it\n"
                   "Sound               344 bytes, PCM, 1 channel, 22050 Hz, 16 bit, 7 ms\n"
                   "Target              setup\\install.exe\n"
@@ -64,6 +67,9 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
     std::string path = "j.exe";
     Json json = Json::parse(reportJson(reportOf(splash, path)));
     EXPECT_EQ(path, json["file"]);
+    const std::uint64_t fileBytes = json["fileBytes"];
+    EXPECT_EQ(eightSpeedMilliseconds(fileBytes), json["startMs"]["cd8x"]);
+    EXPECT_EQ(json["startMs"].size(), readingMedia().size());
     EXPECT_EQ(Json::parse(R"({"bytes": 9254, "width": 127, "height": 64, "bitsPerPixel": 8,
                               "playerAccepts": true, "playerVerdict": "accepted"})"),
               json["picture"]);

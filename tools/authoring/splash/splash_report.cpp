@@ -8,6 +8,7 @@
 #include "picture_intake.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
+#include "start_time_model.h"
 #include "tool_error.h"
 #include "window_layout.h"
 
@@ -238,6 +239,7 @@ std::string reportText(const SplashReport& r) {
     addLine(text, "File",
             r.file + " (" + std::to_string(r.fileBytes) + " bytes; payload " +
                 std::to_string(r.payloadBytes) + " bytes)");
+    addLine(text, "Start-up", describeStartTimes(r.fileBytes));
     addLine(text, "Picture", pictureLine(r));
     addLine(text, "Sound", soundLine(r));
     addLine(text, "Target",
@@ -270,6 +272,12 @@ std::string reportJson(const SplashReport& r) {
     json["file"] = r.file;
     json["fileBytes"] = r.fileBytes;
     json["payloadBytes"] = r.payloadBytes;
+    // Keyed by medium: how long until the picture shows, the modem's the whole download.
+    static const char* const mediumKeys[] = {"cd2x", "cd8x", "cd24x", "modem56k"};
+    Json start;
+    for (std::size_t i = 0; i < readingMedia().size(); ++i)
+        start[mediumKeys[i]] = startMilliseconds(readingMedia()[i], r.fileBytes);
+    json["startMs"] = start;
     if (r.picture.empty()) {
         json["picture"] = nullptr;
     } else {
