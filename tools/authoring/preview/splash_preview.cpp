@@ -9,6 +9,7 @@
 #include "picture_intake.h"
 #include "requirements_decision.h"
 #include "screen_values.h"
+#include "start_time_model.h"
 #include "tool_error.h"
 
 #include <stb_image_write.h>
@@ -405,6 +406,8 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
             lines.push_back("Sound: " + ms(length) + ", cut off at " + ms(soundStop) + ", " +
                             ms(length - soundStop) + " before its end");
     }
+    // Everything above starts once the player has read its whole file.
+    lines.push_back("Start-up: " + describeStartTimes(report.fileBytes));
     return lines;
 }
 
