@@ -86,6 +86,8 @@ TEST(SoundCheck, Refusals) {
 TEST(SoundCheck, WarningsAndLength) {
     ByteVector adpcm = waveFile(1, 8000, 8, 8000);
     adpcm[20] = 2; // the format tag
+    ByteVector floating = waveFile(1, 8000, 32, 32000);
+    floating[20] = 3;
     ByteVector noData = waveFile(1, 8000, 8, 10);
     noData[36] = 'x';
     struct Case {
@@ -116,6 +118,12 @@ TEST(SoundCheck, WarningsAndLength) {
          "1000 ms",
          {"sound \"s.wav\" is MS ADPCM, 1 channel, 8000 Hz, 8 bit, not PCM: it plays only where "
           "Windows has a codec for it, and silently not at all elsewhere"}},
+        {floating,
+         1000,
+         "1000 ms",
+         {"sound \"s.wav\" is IEEE float, 1 channel, 8000 Hz, 32 bit, not PCM: it plays only "
+          "where Windows has a codec for it, and silently not at all elsewhere; --sound-bits 16 "
+          "stores it as plain PCM"}},
     };
     for (const Case& c : cases) {
         SoundFacts facts = checkSound(c.file, "s.wav");

@@ -131,7 +131,10 @@ std::vector<std::string> soundWarnings(const SoundFacts& facts, const std::strin
     if (facts.formatTag != 1)
         warnings.push_back(sound + " is " + describeSound(facts) +
                            ", not PCM: it plays only where Windows has a codec for it, and "
-                           "silently not at all elsewhere");
+                           "silently not at all elsewhere" +
+                           (facts.formatTag == 3 || facts.formatTag == 0xFFFE
+                                ? "; --sound-bits 16 stores it as plain PCM"
+                                : ""));
     std::uint64_t ms = soundMilliseconds(facts);
     if (ms > displayTime)
         warnings.push_back(sound + " lasts " + describeSoundLength(facts) +
