@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr double pi = 3.14159265358979323846;
+
 std::vector<unsigned char> rgbGradient(std::uint32_t width, std::uint32_t height) {
     std::vector<unsigned char> rgb;
     for (std::uint32_t y = 0; y < height; ++y)
@@ -83,7 +85,7 @@ std::vector<unsigned char> toneWave(unsigned channels, std::uint32_t rate, unsig
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
     put(dataBytes, 4);
     for (std::uint32_t n = 0; n < frames; ++n) {
-        const double value = 0.5 * std::sin(2 * M_PI * frequency * n / rate);
+        const double value = 0.5 * std::sin(2 * pi * frequency * n / rate);
         for (unsigned c = 0; c < channels; ++c) {
             if (formatTag == 3) {
                 const float sample = static_cast<float>(value);

@@ -129,3 +129,46 @@ TEST(Authored, APictureFittedAtBuildTimeIsDrawnUnscaled) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.waitForExit(10000), 0u);
 }
+
+// Stored in 256 colours, the picture is an 8-bit BMP with its own palette, which the player
+// draws as it is: every pixel on the screen is the palette entry its index names.
+TEST(Authored, APaletteSplashIsDrawnFromItsColourTable) {
+    SplashRun run;
+    const int width = 64, height = 48;
+    const std::string png = run.folder() + "\\picture.png";
+    ASSERT_FALSE(writeGradientPng(png, width, height).empty());
+    run.writeProbe();
+    ASSERT_EQ(runSplashpack(buildArguments(run, png) + " --colours 256"), 0u);
+    ASSERT_EQ(runSplashpack("extract --picture \"" + run.folder() + "\\shown.bmp\" \"" +
+                            run.programPath() + "\" --quiet"),
+              0u);
+    const ByteVector bmp = fileBytes(run.folder() + "\\shown.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    ASSERT_EQ(bmp[28], 8); // bits a pixel
+    const size_t entries = bmp[46] | bmp[47] << 8;
+    const size_t stride = (width + 3) / 4 * 4;
+    ASSERT_EQ(bmp.size(), 54 + entries * 4 + stride * height);
+
+    ASSERT_TRUE(run.start());
+    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
+    ASSERT_NE(window, nullptr);
+    pumpFor(300);
+    RECT rect = factsOf(window).rect;
+    ASSERT_EQ(rect.right - rect.left, width);
+    ASSERT_EQ(rect.bottom - rect.top, height);
+    std::vector<UINT> screen = captureScreen(rect);
+    int differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const size_t index = bmp[54 + entries * 4 + (height - 1 - y) * stride + x];
+            ASSERT_LT(index, entries);
+            const unsigned char* entry = &bmp[54 + index * 4];
+            UINT expected =
+                static_cast<UINT>(entry[2]) << 16 | static_cast<UINT>(entry[1]) << 8 | entry[0];
+            if (screen[y * width + x] != expected)
+                ++differing;
+        }
+    EXPECT_EQ(differing, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.waitForExit(10000), 0u);
+}
