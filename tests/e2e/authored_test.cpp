@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include "stb_image_write.h"
 
@@ -171,4 +174,41 @@ TEST(Authored, APaletteSplashIsDrawnFromItsColourTable) {
     EXPECT_EQ(differing, 0);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.waitForExit(10000), 0u);
+}
+
+// Converted at build time to 11025 Hz, 8 bits, the sound plays through the system whole: the
+// device receives about as many bytes as the stored sound holds.
+TEST(Authored, AConvertedSoundPlaysAtItsNewLength) {
+    SplashRun run;
+    const std::string png = run.folder() + "\\picture.png";
+    ASSERT_FALSE(writeGradientPng(png, 40, 30).empty());
+    const std::string wav = run.folder() + "\\tone.wav";
+    const ByteVector tone = toneWav(1.0);
+    std::ofstream(wav, std::ios::binary)
+        .write(reinterpret_cast<const char*>(tone.data()),
+               static_cast<std::streamsize>(tone.size()));
+    run.writeProbe();
+    ASSERT_EQ(runSplashpack(buildArguments(run, png) + " --sound \"" + wav +
+                            "\" --sound-rate 11025 --sound-bits 8"),
+              0u);
+    ASSERT_EQ(runSplashpack("extract --sound \"" + run.folder() + "\\stored.wav\" --picture \"" +
+                            run.folder() + "\\stored.bmp\" \"" + run.programPath() + "\" --quiet"),
+              0u);
+    const ByteVector stored = fileBytes(run.folder() + "\\stored.wav");
+    // One second of 8-bit mono at 11025 Hz, and the pad byte that keeps the chunk even.
+    ASSERT_EQ(stored.size(), 44u + 11025u + 1u);
+
+    const std::string captured = windowsPath(soundCaptureFile());
+    std::filesystem::remove(captured);
+    ASSERT_TRUE(run.start());
+    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
+    ASSERT_NE(window, nullptr);
+    pumpFor(2500);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.waitForExit(10000), 0u);
+    std::error_code error;
+    const double played = static_cast<double>(std::filesystem::file_size(captured, error));
+    EXPECT_GE(played, 0.8 * 11025);
+    EXPECT_LE(played, 3.0 * 11025);
+    std::filesystem::remove(captured);
 }
