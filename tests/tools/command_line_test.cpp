@@ -55,6 +55,14 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "2M",
                                          "--fit",
                                          "1024x768",
+                                         "--colors",
+                                         "system",
+                                         "--no-dither",
+                                         "--sound-rate",
+                                         "11025",
+                                         "--sound-bits",
+                                         "8",
+                                         "--mono",
                                          "--player",
                                          "player.exe",
                                          "-a",
@@ -78,6 +86,11 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_EQ(0, b.background.red + b.background.green + b.background.blue);
     EXPECT_EQ(640u, b.maxWidth);
     EXPECT_EQ(480u, b.maxHeight);
+    EXPECT_EQ(PictureColours::system, b.colours);
+    EXPECT_FALSE(b.dither);
+    EXPECT_EQ(11025u, b.soundTarget.rate);
+    EXPECT_EQ(8u, b.soundTarget.bits);
+    EXPECT_TRUE(b.soundTarget.mono);
     EXPECT_EQ(2u * 1024 * 1024, b.maxPictureBytes);
     EXPECT_EQ(1024u, b.fitWidth);
     EXPECT_EQ(768u, b.fitHeight);
@@ -156,6 +169,8 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"build", "-d", "3"}, "--display-time: \"3\" has no unit; write 3s or 3ms"},
         {{"build", "--versions", "win7"},
          "--versions: \"win7\" is not a Windows version; use 95, 98, me, nt4, 2000, xp or all"},
+        {{"build", "--colours", "8"}, "--colours: \"8\" is not 256, 16 or system"},
+        {{"build", "--sound-rate", "44100"}, "--sound-rate: \"44100\" is not 22050 or 11025"},
         {{"build", "--image-option", "0x100000000"},
          "--image-option: \"0x100000000\" is larger than 4294967295"},
         {{"build", "-p", "a", "-o", "b", "-t", "C:\\setup.exe"},
