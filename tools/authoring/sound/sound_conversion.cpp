@@ -4,6 +4,8 @@
 #include "little_endian.h"
 #include "tool_error.h"
 
+// M_PI, which strict C++ leaves out of mingw-w64's <cmath>.
+#define _USE_MATH_DEFINES
 #include <algorithm>
 #include <cmath>
 #include <cstring>
