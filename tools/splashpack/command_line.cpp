@@ -104,6 +104,14 @@ const Rules& previewRules() {
          [](CommandLine& c, const std::string& v) {
              c.preview.colourBits = parseColourDepth(parseMinimumColourDepth(v).c_str());
          }},
+        {"sixteen-bit-layout", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             if (v != "565" && v != "555")
+                 throw UsageError(inQuotes(v) + " is neither 565 nor 555");
+             c.preview.sixteenBitLayout =
+                 v == "565" ? SixteenBitLayout::red5green6blue5 : SixteenBitLayout::red5green5blue5;
+             c.preview.layoutGiven = true;
+         }},
         {"windows", 0, true,
          [](CommandLine& c, const std::string& v) {
              std::string codes = parseVersionNames(v);
@@ -295,9 +303,14 @@ const char* const previewHelp =
     "fitted and centred as the player lays it out, or the requirements box where the\n"
     "machine falls short; the rest of the screen black. Prints when the target is opened,\n"
     "when the splash closes and how long the sound plays against that.\n"
-    "  -o, --output FILE    PNG file to write\n"
+    "  -o, --output FILE    PNG file to write; - writes it to standard output (not to a\n"
+    "                       terminal) and the timeline to standard error\n"
     "      --screen WxH     size of the screen, e.g. 1024x768\n"
-    "      --depth BITS     colour depth of the screen in bits [32]\n"
+    "      --depth BITS     colour depth of the screen in bits [32]: 16 keeps 5 or 6 bits\n"
+    "                       of each colour; 8 shows the nearest of the 20 static colours,\n"
+    "                       an approximation of what Windows does\n"
+    "      --sixteen-bit-layout 565|555\n"
+    "                       bits of red, green and blue of a 16-bit screen [565]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
     "      --code-page N    code page the texts were stored in [1252]\n"
     "  -f, --force          replace the output file if it exists\n";
@@ -399,5 +412,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("preview needs --screen WxH");
     if (line.kind == CommandKind::preview && line.preview.output.empty())
         throw UsageError("preview needs --output FILE");
+    if (line.kind == CommandKind::preview && line.preview.layoutGiven &&
+        (line.preview.colourBits <= 8 || line.preview.colourBits > 16))
+        throw UsageError("--sixteen-bit-layout needs --depth 16");
     return line;
 }

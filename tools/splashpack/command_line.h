@@ -3,6 +3,7 @@
 #pragma once
 
 #include "os_version.h"
+#include "screen_depth.h"
 #include "setting_values.h"
 #include "splash_build.h"
 #include "text_error.h"
@@ -37,10 +38,12 @@ struct ExtractOptions {
 
 struct PreviewOptions {
     std::string file;
-    std::string output;
+    std::string output; // "-": standard output
     UINT screenWidth = 0;
     UINT screenHeight = 0;
     std::int32_t colourBits = 32;
+    SixteenBitLayout sixteenBitLayout = SixteenBitLayout::red5green6blue5;
+    bool layoutGiven = false;
     OsVersion windows = osVersionForCode(6);
     UINT codePage = defaultCodePage; // of the stored texts
     bool force = false;
