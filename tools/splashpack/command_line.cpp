@@ -59,6 +59,7 @@ const Rules& buildRules() {
         {"max-picture-bytes", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.maxPictureBytes = parseByteSize(v); }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
+        {"like", 0, true, [](CommandLine& c, const std::string& v) { c.build.like = v; }},
         {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
         {"autorun-label", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.autorunLabel = v; }},
@@ -214,6 +215,7 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             throw UsageError(canonical + ": " + error.what());
         }
     }
+    line.build.given = seen;
 }
 
 const char* const overviewHelp =
@@ -235,6 +237,7 @@ const char* const overviewHelp =
 
 const char* const buildHelp =
     "Usage: splashpack build --picture FILE --output FILE [OPTIONS]\n"
+    "       splashpack build --like FILE --output FILE [OPTIONS]\n"
     "\n"
     "Writes a new splash executable. Options (defaults in brackets):\n"
     "  -p, --picture FILE          picture to show: BMP, PNG, JPEG or GIF. A BMP the player\n"
@@ -265,6 +268,9 @@ const char* const buildHelp =
     "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
     "                              count 1024 and 1048576 bytes [64M]\n"
     "      --player FILE           player executable to copy [the one built into the tool]\n"
+    "      --like FILE             start from the settings, picture and sound of the splash\n"
+    "                              FILE; the options given replace them, and an empty\n"
+    "                              --sound, --target or --message leaves that out\n"
     "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
     "  -f, --force                 replace output files that exist\n"
@@ -385,7 +391,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (!operands.empty())
             throw UsageError("build takes no operands; " + inQuotes(operands[0]) +
                              " is not an option");
-        if (line.build.picture.empty())
+        if (line.build.picture.empty() && line.build.like.empty())
             throw UsageError("build needs --picture FILE");
         if (line.build.output.empty())
             throw UsageError("build needs --output FILE");

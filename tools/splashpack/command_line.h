@@ -9,13 +9,16 @@
 #include "text_error.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 // The build's settings, and what only the command line decides: which player, whether outputs
 // are replaced, whether the notes are printed.
 struct BuildOptions : BuildSettings {
-    std::string player; // empty: the player built into the tool
+    std::string like;            // a splash whose settings, picture and sound the build starts from
+    std::set<std::string> given; // the long names of the options given, which --like keeps
+    std::string player;          // empty: the player built into the tool
     bool force = false;
     bool quiet = false;
 };
