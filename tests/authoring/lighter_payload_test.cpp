@@ -1,5 +1,6 @@
 // Lighter payloads: palette pictures the player accepts and that keep the picture's colours,
 // sounds that keep their pitch and length through conversion, and the start-time figures.
+
 // M_PI, which strict C++ leaves out of mingw-w64's <cmath>.
 #define _USE_MATH_DEFINES
 #include "bitmap_format.h"

@@ -1,4 +1,5 @@
 // WAV decoding to numbers, Kaiser-windowed sinc resampling, mixing down and dithered PCM output.
+
 // M_PI, which strict C++ leaves out of mingw-w64's <cmath>.
 #define _USE_MATH_DEFINES
 #include "sound_conversion.h"
