@@ -110,6 +110,10 @@ TEST(SplashPreview, LayoutRequirementsAndPixels) {
                                      0xFFFF00u);
         }
     }
+    // Letters the box's fonts lack are named, each once, so that the author is warned of boxes.
+    EXPECT_EQ(U"", charactersNoFontHas("Caf\xc3\xa9\r\n\t\x01", {boxFont()}));
+    EXPECT_EQ(U"\u30C6\u30B9",
+              charactersNoFontHas("\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x86 x", {boxFont()}));
 }
 
 TEST(SplashPreview, TimelineInWords) {

@@ -103,7 +103,12 @@ class BoxFont {
                     throw InputError("the font \"" + font.name + "\" cannot be read");
                 continue;
             }
-            face.scale = stbtt_ScaleForPixelHeight(&face.info, pixels);
+            // The first font sets the size; the others draw their letters at the same em size,
+            // since their heights also make room for marks stacked above and below.
+            face.scale = faces.empty() ? stbtt_ScaleForPixelHeight(&face.info, pixels)
+                                       : stbtt_ScaleForMappingEmToPixels(&face.info, emPixels);
+            if (faces.empty())
+                emPixels = face.scale / stbtt_ScaleForMappingEmToPixels(&face.info, 1);
             int ascent = 0, descent = 0, gap = 0;
             stbtt_GetFontVMetrics(&face.info, &ascent, &descent, &gap);
             baseline = std::max(baseline, static_cast<int>(std::ceil(ascent * face.scale)));
@@ -196,6 +201,7 @@ class BoxFont {
     }
 
     std::vector<Face> faces;
+    float emPixels = 0;
     int baseline = 0;
 };
 
