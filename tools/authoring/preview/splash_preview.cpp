@@ -120,14 +120,6 @@ class BoxFont {
             throw InputError("no font was given for the requirements box");
     }
 
-    static bool openFace(const PreviewFont& font, Face& face) {
-        const unsigned char* bytes = font.bytes.data();
-        if (font.bytes.empty())
-            return false;
-        const int offset = stbtt_GetFontOffsetForIndex(bytes, font.index);
-        return offset >= 0 && stbtt_InitFont(&face.info, bytes, offset) != 0;
-    }
-
     int width(const std::u32string& text) const {
         float pen = 0;
         for (std::size_t i = 0; i < text.size(); ++i)
@@ -165,6 +157,14 @@ class BoxFont {
     int lineHeight = 0;
 
   private:
+    static bool openFace(const PreviewFont& font, Face& face) {
+        const unsigned char* bytes = font.bytes.data();
+        if (font.bytes.empty())
+            return false;
+        const int offset = stbtt_GetFontOffsetForIndex(bytes, font.index);
+        return offset >= 0 && stbtt_InitFont(&face.info, bytes, offset) != 0;
+    }
+
     const Face& faceFor(char32_t c) const {
         for (const Face& face : faces)
             if (stbtt_FindGlyphIndex(&face.info, static_cast<int>(c)) != 0)
