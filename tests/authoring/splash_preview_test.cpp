@@ -85,7 +85,7 @@ TEST(SplashPreview, LayoutRequirementsAndPixels) {
                              osVersionForCode(c.version ? c.version : 6)};
         PreviewPlan plan = planPreview(report, screen);
         EXPECT_EQ(c.met, plan.details.empty());
-        PreviewImage image = renderPreview(report, screen, plan, boxFont());
+        PreviewImage image = renderPreview(report, screen, plan, {boxFont()});
         ASSERT_EQ(c.width, image.width);
         ASSERT_EQ(c.height, image.height);
         EXPECT_EQ(0u, pixel(image, 0, 0));
@@ -110,6 +110,10 @@ TEST(SplashPreview, LayoutRequirementsAndPixels) {
                                      0xFFFF00u);
         }
     }
+    // Letters the box's fonts lack are named, each once, so that the author is warned of boxes.
+    EXPECT_EQ(U"", charactersNoFontHas("Caf\xc3\xa9\r\n\t\x01", {boxFont()}));
+    EXPECT_EQ(U"\u30C6\u30B9",
+              charactersNoFontHas("\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x86 x", {boxFont()}));
 }
 
 TEST(SplashPreview, TimelineInWords) {
@@ -163,5 +167,55 @@ TEST(SplashPreview, TimelineInWords) {
         EXPECT_EQ(c.lines, std::vector<std::string>(lines.begin() + 2, lines.end() - 1))
             << c.display;
         EXPECT_EQ(0u, lines.back().find("Start-up: from a CD-ROM"));
+    }
+}
+
+// Each pixel as a screen of that depth keeps it: the player's draw, then the screen's colours.
+TEST(SplashPreview, ColoursOfTheScreenDepth) {
+    RgbaPicture picture;
+    picture.width = 3;
+    picture.height = 1;
+    picture.rgba = {0x12, 0x34, 0x56, 255, 0xF0, 0x20, 0x10, 255, 0xC8, 0xC4, 0xC2, 255};
+    struct Case {
+        std::int32_t bits;
+        SixteenBitLayout layout;
+        UINT pixels[3];
+        const char* colours; // the timeline's line, empty for none
+    };
+    const SixteenBitLayout l565 = SixteenBitLayout::red5green6blue5;
+    const Case cases[] = {
+        {32, l565, {0x123456, 0xF02010, 0xC8C4C2}, ""},
+        {24, l565, {0x123456, 0xF02010, 0xC8C4C2}, ""},
+        {16,
+         l565,
+         {0x103452, 0xF72010, 0xCEC7C6},
+         "Colours: 5-6-5 bits of red, green and blue a pixel, as a 16-bit screen keeps them"},
+        {16,
+         SixteenBitLayout::red5green5blue5,
+         {0x103152, 0xF72110, 0xCEC6C6},
+         "Colours: 5-5-5 bits of red, green and blue a pixel, as a 16-bit screen keeps them"},
+        {8,
+         l565,
+         {0x000080, 0xFF0000, 0xC0C0C0},
+         "Colours: approximated: each pixel as the nearest of the 20 static colours, since the "
+         "player selects no palette; Windows' own mapping may differ in places"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits);
+        SplashReport report = splashOf(true, 3000, 1000, false);
+        report.picture = encodeBitmap24(picture, Rgb{});
+        report.pictureWidth = 3;
+        report.pictureHeight = 1;
+        report.colourBits = 0;
+        PreviewScreen screen{800, 600, c.bits, osVersionForCode(6), c.layout};
+        PreviewPlan plan = planPreview(report, screen);
+        ASSERT_TRUE(plan.details.empty());
+        PreviewImage image = renderPreview(report, screen, plan, {});
+        for (UINT i = 0; i < 3; ++i)
+            EXPECT_EQ(c.pixels[i], pixel(image, plan.window.x + i, plan.window.y)) << i;
+        EXPECT_EQ(0u, pixel(image, 0, 0));
+        std::vector<std::string> lines = previewTimeline(report, screen, plan);
+        EXPECT_EQ(c.colours, c.colours[0] == '\0' ? "" : lines.at(1));
+        EXPECT_EQ(c.colours[0] == '\0' ? 5u : 6u, lines.size());
     }
 }

@@ -1,6 +1,6 @@
 // Splashes made by the authoring tool run as the player shows them: the tool converts a PNG and
 // the player draws the converted pixels; a picture the tool fitted to the screen is drawn
-// unscaled.
+// unscaled; on the 16-bit screen, the player shows what the tool's preview drew for it.
 #include "splash_driver.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,9 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include "stb_image_write.h"
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include "stb_image.h"
 
 using namespace driver;
 
@@ -57,6 +60,57 @@ std::string buildArguments(const SplashRun& run, const std::string& picture) {
 
 } // namespace
 
+#if SPLASH_SCREEN_DEPTH == 16
+// The preview of a 16-bit screen keeps the bits such a screen keeps: the player's window, read
+// back from the screen, holds the preview's pixels.
+TEST(Authored, ThePreviewOfASixteenBitScreenIsWhatThePlayerShows) {
+    SplashRun run;
+    const int width = 256, height = 64;
+    const std::string png = run.folder() + "\\picture.png";
+    ASSERT_FALSE(writeGradientPng(png, width, height).empty());
+    run.writeProbe();
+    ASSERT_EQ(runSplashpack(buildArguments(run, png)), 0u);
+    const std::string preview = run.folder() + "\\preview.png";
+    ASSERT_EQ(runSplashpack("preview \"" + run.programPath() +
+                            "\" --screen 1024x768 --depth 16 -o \"" + preview + "\""),
+              0u);
+    const ByteVector previewBytes = fileBytes(preview);
+    int previewWidth = 0, previewHeight = 0, channels = 0;
+    unsigned char* drawn =
+        stbi_load_from_memory(previewBytes.data(), static_cast<int>(previewBytes.size()),
+                              &previewWidth, &previewHeight, &channels, 3);
+    ASSERT_NE(drawn, nullptr);
+    ASSERT_EQ(previewWidth, 1024);
+
+    ASSERT_TRUE(run.start());
+    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
+    ASSERT_NE(window, nullptr);
+    pumpFor(300);
+    RECT rect = factsOf(window).rect;
+    EXPECT_EQ(rect.left, (1024 - width) / 2);
+    EXPECT_EQ(rect.top, (768 - height) / 2);
+    ASSERT_EQ(rect.right - rect.left, width);
+    ASSERT_EQ(rect.bottom - rect.top, height);
+    std::vector<UINT> screen = captureScreen(rect);
+    int differing = 0;
+    UINT firstShown = 0, firstDrawn = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &drawn[((rect.top + y) * previewWidth + rect.left + x) * 3];
+            const UINT expected =
+                static_cast<UINT>(p[0]) << 16 | static_cast<UINT>(p[1]) << 8 | p[2];
+            if (screen[y * width + x] != expected && differing++ == 0) {
+                firstShown = screen[y * width + x];
+                firstDrawn = expected;
+            }
+        }
+    stbi_image_free(drawn);
+    EXPECT_EQ(differing, 0) << std::hex << "first: shown " << firstShown << ", previewed "
+                            << firstDrawn;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.waitForExit(10000), 0u);
+}
+#else
 TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
     SplashRun run;
     const int width = 40, height = 30;
@@ -212,3 +266,4 @@ TEST(Authored, AConvertedSoundPlaysAtItsNewLength) {
     EXPECT_LE(played, 3.0 * 11025);
     std::filesystem::remove(captured);
 }
+#endif

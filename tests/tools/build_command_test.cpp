@@ -3,6 +3,7 @@
 #include "build_command.h"
 
 #include "payload_reader.h"
+#include "system_code_page.h"
 #include "target_search.h"
 #include "test_files.h"
 #include "tool_error.h"
@@ -250,6 +251,58 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
                   f.errorOf<InputError>());
         f.expectUntouched({"autorun.inf"});
     }
+}
+
+// --like starts from every setting, the picture and the sound of a splash; options given win.
+TEST(BuildCommand, StartsAgainFromASplash) {
+    BuildFixture f;
+    f.options.sound = f.folder.path("jingle.wav");
+    f.options.displayTime = 5000;
+    f.options.versionList = "2 3";
+    f.options.resolution = "640 x 480";
+    f.options.colourDepth = "16 bit";
+    f.options.message = "Needs more.";
+    f.options.imageOption = 7;
+    f.build();
+    const ByteVector old = readFile(f.options.output);
+    struct Case {
+        const char* given;   // the option given besides --like, empty for none
+        std::string changed; // what then differs, in inspect's words; empty: the same bytes
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"display-time", "Display time        2000 ms\n"},
+        {"sound", "Sound               none\n"},
+    };
+    for (const Case& c : cases) {
+        BuildOptions options;
+        options.like = f.options.output;
+        options.output = f.folder.path(std::string("again") + c.given + ".exe");
+        options.target = "ignored.txt";
+        options.given = {"like", "output"};
+        if (c.given[0] != '\0')
+            options.given.insert(c.given);
+        options.displayTime = 2000;
+        runBuild(options, f.embedded());
+        const ByteVector again = readFile(options.output);
+        if (c.changed.empty()) {
+            EXPECT_EQ(old, again);
+            continue;
+        }
+        std::string before = reportText(readSplashBytes(old, "s", systemCodePage()));
+        std::string after = reportText(readSplashBytes(again, "s", systemCodePage()));
+        std::size_t label = before.find(c.changed.substr(0, 20));
+        ASSERT_NE(std::string::npos, label) << c.given;
+        std::size_t end = before.find('\n', label) + 1;
+        before.replace(label, end - label, c.changed);
+        after.replace(0, after.find('\n'), before.substr(0, before.find('\n')));
+        EXPECT_EQ(before, after) << c.given;
+    }
+    BuildOptions over;
+    over.like = over.output = f.options.output;
+    over.force = true;
+    EXPECT_THROW(runBuild(over, f.embedded()), InputError);
+    EXPECT_EQ(old, readFile(f.options.output));
 }
 
 // --player takes a bare Windows GUI program for x86 only; the refused build writes nothing.

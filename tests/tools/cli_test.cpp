@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <pty.h>
 #include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -197,6 +199,29 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ(1, refused.exitCode);
     EXPECT_EQ("", refused.out);
     EXPECT_NE("", refused.err);
+
+    // preview -o - gives standard output the PNG and standard error the timeline, but never
+    // to a terminal.
+    const std::vector<std::string> piped = {
+        "preview", folder.path("demo.exe"), "--screen", "640x480", "-o", "-"};
+    ProgramRun png = run(folder, piped);
+    EXPECT_EQ(0, png.exitCode) << png.err;
+    EXPECT_EQ(0u, png.out.find("\x89PNG\r\n\x1a\n"));
+    EXPECT_NE(std::string::npos, png.err.find("\nwrote the PNG to standard output (640 x 480)\n"))
+        << png.err;
+    int terminal = -1, side = -1;
+    ASSERT_EQ(0, openpty(&terminal, &side, nullptr, nullptr, nullptr));
+    std::string command = shellQuoted(SPLASHPACK_PROGRAM);
+    for (const std::string& argument : piped)
+        command += " " + shellQuoted(argument);
+    command += " >" + shellQuoted(ttyname(side)) + " 2>" + shellQuoted(folder.path("stderr"));
+    const int status = std::system(command.c_str());
+    close(side);
+    close(terminal);
+    EXPECT_EQ(1, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    EXPECT_EQ("splashpack: standard output is a terminal; -o - writes the PNG only into a file or "
+              "a pipe\n",
+              contentOf(folder.path("stderr")));
 }
 
 // What the README promises: a native build carries the shipped player, so a build needs no

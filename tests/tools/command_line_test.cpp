@@ -131,14 +131,16 @@ TEST(SplashpackCommandLine, OtherCommands) {
         EXPECT_EQ(CommandKind::help, line.kind) << help.arguments[0];
         EXPECT_EQ(help.topic, line.helpTopic) << help.arguments[0];
     }
-    CommandLine preview = parseCommandLine(
-        {"preview", "s.exe", "--screen", "640x480", "--depth", "16", "--windows", "me", "-o", "p"});
+    CommandLine preview =
+        parseCommandLine({"preview", "s.exe", "--screen", "640x480", "--depth", "16", "--windows",
+                          "me", "-o", "p", "--sixteen-bit-layout", "555"});
     EXPECT_EQ(CommandKind::preview, preview.kind);
     EXPECT_EQ("s.exe", preview.preview.file);
     EXPECT_EQ(640u, preview.preview.screenWidth);
     EXPECT_EQ(480u, preview.preview.screenHeight);
     EXPECT_EQ(16, preview.preview.colourBits);
     EXPECT_EQ(osVersionForCode(3), preview.preview.windows);
+    EXPECT_EQ(SixteenBitLayout::red5green5blue5, preview.preview.sixteenBitLayout);
     EXPECT_EQ(32,
               parseCommandLine({"preview", "s", "--screen", "1x1", "-o", "p"}).preview.colourBits);
     EXPECT_EQ(CommandKind::version, parseCommandLine({"--version"}).kind);
@@ -157,6 +159,7 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"help", "pack"}, "no help for \"pack\""},
         {{"build", "-o", "a.exe"}, "build needs --picture FILE"},
         {{"build", "-p", "a.bmp"}, "build needs --output FILE"},
+        {{"build", "--like", "old.exe"}, "build needs --output FILE"},
         {{"build", "-p", "a.bmp", "-o", "a.exe", "extra"},
          "build takes no operands; \"extra\" is not an option"},
         {{"build", "-p", "a.bmp", "-o"}, "--output needs a value"},
@@ -190,6 +193,11 @@ TEST(SplashpackCommandLine, Refusals) {
          "--windows: \"98,xp\" names more than one Windows version"},
         {{"preview", "a", "-o", "p", "--screen", "16385x600"},
          "--screen: \"16385x600\" is larger than 16384 pixels a side"},
+        {{"preview", "a", "-o", "p", "--screen", "8x6", "--sixteen-bit-layout", "555"},
+         "--sixteen-bit-layout needs --depth 16"},
+        {{"preview", "a", "-o", "p", "--screen", "8x6", "--depth", "16", "--sixteen-bit-layout",
+          "556"},
+         "--sixteen-bit-layout: \"556\" is neither 565 nor 555"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.message, parseError(c.arguments))

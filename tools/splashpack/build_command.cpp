@@ -5,6 +5,7 @@
 #include "command_line_text.h"
 #include "file_output.h"
 #include "message_text.h"
+#include "splash_file.h"
 #include "system_code_page.h"
 #include "target_search.h"
 #include "tool_error.h"
@@ -29,7 +30,8 @@ PlayerImage choosePlayer(const BuildOptions& options, const PlayerImage& embedde
 }
 
 void checkNotAnInput(const std::string& output, const BuildOptions& options) {
-    for (const std::string* input : {&options.picture, &options.sound, &options.player})
+    for (const std::string* input :
+         {&options.picture, &options.sound, &options.player, &options.like})
         if (!input->empty() && sameFile(output, *input))
             throw InputError(inQuotes(output) +
                              " is an input of this build; inputs are never written");
@@ -54,9 +56,59 @@ class SoundFile : public InputSource {
     mutable std::optional<InputFile> opened;
 };
 
+// The settings of the splash that --like names, under the options given; its picture and sound
+// for those not given, as the player reads them (a picture the player shows goes in byte for
+// byte unless --fit reshapes it).
+class LikeSplash {
+  public:
+    LikeSplash(BuildOptions& options, BuildInputs& inputs) {
+        if (options.like.empty())
+            return;
+        report = readSplash(options.like, options.codePage);
+        const BuildSettings old = settingsOfSplash(report);
+        auto kept = [&options](const char* name) { return options.given.count(name) == 0; };
+        if (kept("target")) {
+            options.target = old.target;
+            inputs.targetUtf8 = old.target;
+        }
+        if (kept("message")) {
+            options.message = old.message;
+            inputs.messageUtf8 = old.message;
+        }
+        if (kept("display-time"))
+            options.displayTime = old.displayTime;
+        if (kept("launch-delay"))
+            options.launchDelay = old.launchDelay;
+        if (kept("versions"))
+            options.versionList = old.versionList;
+        if (kept("min-resolution"))
+            options.resolution = old.resolution;
+        if (kept("min-colour-depth"))
+            options.colourDepth = old.colourDepth;
+        if (kept("image-option"))
+            options.imageOption = old.imageOption;
+        if (kept("picture")) {
+            if (report.picture.empty())
+                throw InputError(inQuotes(options.like) + " holds no picture; give --picture FILE");
+            options.picture = options.like;
+            inputs.picture = &picture.emplace(std::move(report.picture));
+        }
+        if (kept("sound") && !report.sound.empty()) {
+            options.sound = options.like;
+            inputs.sound = &sound.emplace(std::move(report.sound));
+        }
+    }
+
+  private:
+    SplashReport report;
+    std::optional<MemoryInput> picture;
+    std::optional<MemoryInput> sound;
+};
+
 } // namespace
 
-BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) {
+BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
+    BuildOptions options = given;
     BuildOutcome outcome;
     std::string autorunPath;
     if (options.autorun) {
@@ -73,14 +125,16 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     ByteVector playerStorage;
     BuildInputs inputs;
     inputs.player = choosePlayer(options, embedded, playerStorage);
-    InputFile pictureFile(options.picture, "picture");
-    inputs.picture = &pictureFile;
-    std::optional<SoundFile> soundFile;
-    if (!options.sound.empty())
-        inputs.sound = &soundFile.emplace(options.sound);
-    inputs.converter = &systemCodePage();
     inputs.targetUtf8 = commandLineTextToUtf8(options.target);
     inputs.messageUtf8 = commandLineTextToUtf8(options.message);
+    LikeSplash like(options, inputs);
+    std::optional<InputFile> pictureFile;
+    if (inputs.picture == nullptr)
+        inputs.picture = &pictureFile.emplace(options.picture, "picture");
+    std::optional<SoundFile> soundFile;
+    if (inputs.sound == nullptr && !options.sound.empty())
+        inputs.sound = &soundFile.emplace(options.sound);
+    inputs.converter = &systemCodePage();
     inputs.target = searchTarget(options.output, options.target);
     SplashBuild splash = buildSplash(options, inputs);
     outcome.notes = std::move(splash.notes);

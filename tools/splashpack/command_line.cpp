@@ -72,6 +72,7 @@ const Rules& buildRules() {
         {"mono", 0, false,
          [](CommandLine& c, const std::string&) { c.build.soundTarget.mono = true; }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
+        {"like", 0, true, [](CommandLine& c, const std::string& v) { c.build.like = v; }},
         {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
         {"autorun-label", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.autorunLabel = v; }},
@@ -116,6 +117,14 @@ const Rules& previewRules() {
         {"depth", 0, true,
          [](CommandLine& c, const std::string& v) {
              c.preview.colourBits = parseColourDepth(parseMinimumColourDepth(v).c_str());
+         }},
+        {"sixteen-bit-layout", 0, true,
+         [](CommandLine& c, const std::string& v) {
+             if (v != "565" && v != "555")
+                 throw UsageError(inQuotes(v) + " is neither 565 nor 555");
+             c.preview.sixteenBitLayout =
+                 v == "565" ? SixteenBitLayout::red5green6blue5 : SixteenBitLayout::red5green5blue5;
+             c.preview.layoutGiven = true;
          }},
         {"windows", 0, true,
          [](CommandLine& c, const std::string& v) {
@@ -221,6 +230,7 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             throw UsageError(canonical + ": " + error.what());
         }
     }
+    line.build.given = seen;
 }
 
 const char* const overviewHelp =
@@ -242,6 +252,7 @@ const char* const overviewHelp =
 
 const char* const buildHelp =
     "Usage: splashpack build --picture FILE --output FILE [OPTIONS]\n"
+    "       splashpack build --like FILE --output FILE [OPTIONS]\n"
     "\n"
     "Writes a new splash executable. Options (defaults in brackets):\n"
     "  -p, --picture FILE          picture to show: BMP, PNG, JPEG or GIF. A BMP the player\n"
@@ -281,6 +292,9 @@ const char* const buildHelp =
     "                              float and extensible WAVs into plain PCM [its own]\n"
     "      --mono                  mix the sound's channels down to one\n"
     "      --player FILE           player executable to copy [the one built into the tool]\n"
+    "      --like FILE             start from the settings, picture and sound of the splash\n"
+    "                              FILE; the options given replace them, and an empty\n"
+    "                              --sound, --target or --message leaves that out\n"
     "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
     "  -f, --force                 replace output files that exist\n"
@@ -319,9 +333,14 @@ const char* const previewHelp =
     "fitted and centred as the player lays it out, or the requirements box where the\n"
     "machine falls short; the rest of the screen black. Prints when the target is opened,\n"
     "when the splash closes and how long the sound plays against that.\n"
-    "  -o, --output FILE    PNG file to write\n"
+    "  -o, --output FILE    PNG file to write; - writes it to standard output (not to a\n"
+    "                       terminal) and the timeline to standard error\n"
     "      --screen WxH     size of the screen, e.g. 1024x768\n"
-    "      --depth BITS     colour depth of the screen in bits [32]\n"
+    "      --depth BITS     colour depth of the screen in bits [32]: 16 keeps 5 or 6 bits\n"
+    "                       of each colour; 8 shows the nearest of the 20 static colours,\n"
+    "                       an approximation of what Windows does\n"
+    "      --sixteen-bit-layout 565|555\n"
+    "                       bits of red, green and blue of a 16-bit screen [565]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
     "      --code-page N    code page the texts were stored in [1252]\n"
     "  -f, --force          replace the output file if it exists\n";
@@ -396,7 +415,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (!operands.empty())
             throw UsageError("build takes no operands; " + inQuotes(operands[0]) +
                              " is not an option");
-        if (line.build.picture.empty())
+        if (line.build.picture.empty() && line.build.like.empty())
             throw UsageError("build needs --picture FILE");
         if (line.build.output.empty())
             throw UsageError("build needs --output FILE");
@@ -423,5 +442,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("preview needs --screen WxH");
     if (line.kind == CommandKind::preview && line.preview.output.empty())
         throw UsageError("preview needs --output FILE");
+    if (line.kind == CommandKind::preview && line.preview.layoutGiven &&
+        (line.preview.colourBits <= 8 || line.preview.colourBits > 16))
+        throw UsageError("--sixteen-bit-layout needs --depth 16");
     return line;
 }

@@ -3,18 +3,22 @@
 #pragma once
 
 #include "os_version.h"
+#include "screen_depth.h"
 #include "setting_values.h"
 #include "splash_build.h"
 #include "text_error.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 // The build's settings, and what only the command line decides: which player, whether outputs
 // are replaced, whether the notes are printed.
 struct BuildOptions : BuildSettings {
-    std::string player; // empty: the player built into the tool
+    std::string like;            // a splash whose settings, picture and sound the build starts from
+    std::set<std::string> given; // the long names of the options given, which --like keeps
+    std::string player;          // empty: the player built into the tool
     bool force = false;
     bool quiet = false;
 };
@@ -37,10 +41,12 @@ struct ExtractOptions {
 
 struct PreviewOptions {
     std::string file;
-    std::string output;
+    std::string output; // "-": standard output
     UINT screenWidth = 0;
     UINT screenHeight = 0;
     std::int32_t colourBits = 32;
+    SixteenBitLayout sixteenBitLayout = SixteenBitLayout::red5green6blue5;
+    bool layoutGiven = false;
     OsVersion windows = osVersionForCode(6);
     UINT codePage = defaultCodePage; // of the stored texts
     bool force = false;

@@ -1,10 +1,53 @@
-// The preview from files: the font is read only when the requirements box needs it.
+// The preview from files: the fonts are read only when the requirements box needs them.
 #include "preview_command.h"
 
 #include "file_output.h"
 #include "message_text.h"
 #include "splash_file.h"
+#include "standard_output.h"
 #include "tool_error.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+std::string characterName(char32_t c) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+}
+
+// The box's fonts: DejaVu Sans, then the first installed font with the letters of the code page
+// the texts were stored in. Warns when the message holds characters that none of them has.
+std::vector<PreviewFont> boxFonts(const std::string& message, UINT codePage,
+                                  std::vector<std::string>& warnings) {
+    std::vector<PreviewFont> fonts = {readPreviewFont(previewFontFile)};
+    const ScriptFonts script = scriptFontsFor(codePage);
+    for (const char* file : script.files) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(file, error)) {
+            fonts.push_back(PreviewFont{file, readInputFile(file, "font")});
+            break;
+        }
+    }
+    const std::u32string missing = charactersNoFontHas(message, fonts);
+    if (!missing.empty()) {
+        std::string named;
+        for (std::size_t i = 0; i < missing.size() && i < 3; ++i)
+            named += (i > 0 ? ", " : "") + characterName(missing[i]);
+        warnings.push_back(
+            "no font the preview found has " + named +
+            (missing.size() > 3 ? " and " + std::to_string(missing.size() - 3) + " more characters"
+                                : std::string()) +
+            " of the message; the preview draws empty boxes for them" +
+            (script.package != nullptr ? std::string(" (apt-get install ") + script.package + ")"
+                                       : std::string()));
+    }
+    return fonts;
+}
+
+} // namespace
 
 PreviewFont readPreviewFont(const std::string& file) {
     try {
@@ -16,22 +59,60 @@ PreviewFont readPreviewFont(const std::string& file) {
     }
 }
 
-std::vector<std::string> runPreview(const PreviewOptions& options) {
-    checkOutputFree(options.output, options.force);
+ScriptFonts scriptFontsFor(UINT codePage) {
+    // TrueType outlines only: stb_truetype reads them all, and these hold the whole script.
+    const char* const droid = "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf";
+    switch (codePage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+        return ScriptFonts{{droid}, "fonts-droid-fallback"};
+    case 874:
+        return ScriptFonts{{"/usr/share/fonts/truetype/tlwg/Garuda.ttf",
+                            "/usr/share/fonts/truetype/tlwg/Loma.ttf",
+                            "/usr/share/fonts/truetype/noto/NotoSansThai-Regular.ttf"},
+                           "fonts-tlwg-garuda-ttf"};
+    default:
+        return ScriptFonts{};
+    }
+}
+
+PreviewOutcome runPreview(const PreviewOptions& options, std::ostream& standardOutput) {
+    const bool toStandardOutput = options.output == "-";
+    if (toStandardOutput && standardOutputIsTerminal())
+        throw InputError("standard output is a terminal; -o - writes the PNG only into a file "
+                         "or a pipe");
+    if (!toStandardOutput)
+        checkOutputFree(options.output, options.force);
     SplashReport report = readSplash(options.file, options.codePage);
     PreviewScreen screen;
     screen.width = options.screenWidth;
     screen.height = options.screenHeight;
     screen.colourBits = options.colourBits;
+    screen.sixteenBitLayout = options.sixteenBitLayout;
     screen.version = options.windows;
     PreviewPlan plan = planPreview(report, screen);
-    PreviewFont font;
+    PreviewOutcome outcome;
+    std::vector<PreviewFont> fonts;
     if (previewNeedsFont(plan))
-        font = readPreviewFont(previewFontFile);
-    PreviewImage image = renderPreview(report, screen, plan, font);
-    writeFileAtomically(options.output, previewPng(image), options.force);
-    std::vector<std::string> lines = previewTimeline(report, screen, plan);
-    lines.push_back("wrote \"" + options.output + "\" (" + sizeText(image.width, image.height) +
-                    ")");
-    return lines;
+        fonts = boxFonts(plan.message, options.codePage, outcome.warnings);
+    PreviewImage image = renderPreview(report, screen, plan, fonts);
+    const ByteVector png = previewPng(image);
+    outcome.lines = previewTimeline(report, screen, plan);
+    if (toStandardOutput) {
+        writeStandardOutputAsBytes();
+        standardOutput.write(reinterpret_cast<const char*>(png.data()),
+                             static_cast<std::streamsize>(png.size()));
+        standardOutput.flush();
+        if (!standardOutput)
+            throw InputError("the PNG cannot be written to standard output");
+        outcome.lines.push_back("wrote the PNG to standard output (" +
+                                sizeText(image.width, image.height) + ")");
+    } else {
+        writeFileAtomically(options.output, png, options.force);
+        outcome.lines.push_back("wrote \"" + options.output + "\" (" +
+                                sizeText(image.width, image.height) + ")");
+    }
+    return outcome;
 }

@@ -57,9 +57,14 @@ int extract(const ExtractOptions& options, std::ostream& out) {
     return exitSuccess;
 }
 
-int preview(const PreviewOptions& options, std::ostream& out) {
-    for (const std::string& line : runPreview(options))
-        out << line << "\n";
+int preview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
+    PreviewOutcome outcome = runPreview(options, out);
+    for (const std::string& warning : outcome.warnings)
+        err << "splashpack: warning: " << warning << "\n";
+    // The PNG may hold standard output; the timeline then goes beside it.
+    std::ostream& lines = options.output == "-" ? err : out;
+    for (const std::string& line : outcome.lines)
+        lines << line << "\n";
     return exitSuccess;
 }
 
@@ -116,7 +121,7 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         case CommandKind::extract:
             return extract(line.extract, out);
         case CommandKind::preview:
-            return preview(line.preview, out);
+            return preview(line.preview, out, err);
         }
     } catch (const UsageError& error) {
         if (answersInJson(arguments))

@@ -86,19 +86,39 @@ RgbaPicture nearestPixels(const RgbaPicture& picture, WindowSize size) {
     return scaled;
 }
 
-// The box's text in one TrueType font at one size.
+struct Face {
+    stbtt_fontinfo info{};
+    float scale = 1;
+};
+
+// The box's text at one size in the first of the fonts that has each character, as a system
+// falls back from its interface font to one that has the script's letters.
 class BoxFont {
   public:
-    BoxFont(const PreviewFont& font, float pixels) {
-        const unsigned char* bytes = font.bytes.data();
-        if (font.bytes.empty() ||
-            !stbtt_InitFont(&info, bytes, stbtt_GetFontOffsetForIndex(bytes, 0)))
-            throw InputError("the font \"" + font.name + "\" cannot be read");
-        scale = stbtt_ScaleForPixelHeight(&info, pixels);
-        int ascent = 0, descent = 0, gap = 0;
-        stbtt_GetFontVMetrics(&info, &ascent, &descent, &gap);
-        baseline = static_cast<int>(std::ceil(ascent * scale));
-        lineHeight = static_cast<int>(std::ceil((ascent - descent + gap) * scale));
+    BoxFont(const std::vector<PreviewFont>& fonts, float pixels) {
+        for (const PreviewFont& font : fonts) {
+            Face face;
+            if (!openFace(font, face)) {
+                // Without its first font the box has no text at all; a later one only fills in.
+                if (faces.empty())
+                    throw InputError("the font \"" + font.name + "\" cannot be read");
+                continue;
+            }
+            // The first font sets the size; the others draw their letters at the same em size,
+            // since their heights also make room for marks stacked above and below.
+            face.scale = faces.empty() ? stbtt_ScaleForPixelHeight(&face.info, pixels)
+                                       : stbtt_ScaleForMappingEmToPixels(&face.info, emPixels);
+            if (faces.empty())
+                emPixels = face.scale / stbtt_ScaleForMappingEmToPixels(&face.info, 1);
+            int ascent = 0, descent = 0, gap = 0;
+            stbtt_GetFontVMetrics(&face.info, &ascent, &descent, &gap);
+            baseline = std::max(baseline, static_cast<int>(std::ceil(ascent * face.scale)));
+            lineHeight = std::max(
+                lineHeight, static_cast<int>(std::ceil((ascent - descent + gap) * face.scale)));
+            faces.push_back(face);
+        }
+        if (faces.empty())
+            throw InputError("no font was given for the requirements box");
     }
 
     int width(const std::u32string& text) const {
@@ -113,13 +133,14 @@ class BoxFont {
               Rgb colour) const {
         float pen = static_cast<float>(left);
         for (std::size_t i = 0; i < text.size(); ++i) {
+            const Face& face = faceFor(text[i]);
             int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            int glyph = stbtt_FindGlyphIndex(&info, static_cast<int>(text[i]));
-            stbtt_GetGlyphBitmapBox(&info, glyph, scale, scale, &x0, &y0, &x1, &y1);
+            int glyph = stbtt_FindGlyphIndex(&face.info, static_cast<int>(text[i]));
+            stbtt_GetGlyphBitmapBox(&face.info, glyph, face.scale, face.scale, &x0, &y0, &x1, &y1);
             if (x1 > x0 && y1 > y0) {
                 std::vector<unsigned char> coverage(std::size_t(x1 - x0) * (y1 - y0));
-                stbtt_MakeGlyphBitmap(&info, coverage.data(), x1 - x0, y1 - y0, x1 - x0, scale,
-                                      scale, glyph);
+                stbtt_MakeGlyphBitmap(&face.info, coverage.data(), x1 - x0, y1 - y0, x1 - x0,
+                                      face.scale, face.scale, glyph);
                 blend(image, static_cast<int>(std::lround(pen)) + x0, top + baseline + y0, x1 - x0,
                       y1 - y0, coverage, colour);
             }
@@ -127,17 +148,40 @@ class BoxFont {
         }
     }
 
+    // Whether some font has the character; the others are drawn as the first font's empty box.
+    bool has(char32_t c) const {
+        return std::any_of(faces.begin(), faces.end(), [c](const Face& face) {
+            return stbtt_FindGlyphIndex(&face.info, static_cast<int>(c)) != 0;
+        });
+    }
+
     int lineHeight = 0;
 
   private:
+    static bool openFace(const PreviewFont& font, Face& face) {
+        const unsigned char* bytes = font.bytes.data();
+        if (font.bytes.empty())
+            return false;
+        const int offset = stbtt_GetFontOffsetForIndex(bytes, font.index);
+        return offset >= 0 && stbtt_InitFont(&face.info, bytes, offset) != 0;
+    }
+
+    const Face& faceFor(char32_t c) const {
+        for (const Face& face : faces)
+            if (stbtt_FindGlyphIndex(&face.info, static_cast<int>(c)) != 0)
+                return face;
+        return faces.front();
+    }
+
     float advance(const std::u32string& text, std::size_t i) const {
+        const Face& face = faceFor(text[i]);
         int width = 0, bearing = 0;
-        stbtt_GetCodepointHMetrics(&info, static_cast<int>(text[i]), &width, &bearing);
-        int kern = i + 1 < text.size()
-                       ? stbtt_GetCodepointKernAdvance(&info, static_cast<int>(text[i]),
+        stbtt_GetCodepointHMetrics(&face.info, static_cast<int>(text[i]), &width, &bearing);
+        int kern = i + 1 < text.size() && &faceFor(text[i + 1]) == &face
+                       ? stbtt_GetCodepointKernAdvance(&face.info, static_cast<int>(text[i]),
                                                        static_cast<int>(text[i + 1]))
                        : 0;
-        return (width + kern) * scale;
+        return (width + kern) * face.scale;
     }
 
     static void blend(PreviewImage& image, int left, int top, int width, int height,
@@ -157,8 +201,8 @@ class BoxFont {
             }
     }
 
-    stbtt_fontinfo info{};
-    float scale = 1;
+    std::vector<Face> faces;
+    float emPixels = 0;
     int baseline = 0;
 };
 
@@ -200,10 +244,10 @@ std::vector<std::u32string> wrapLines(const BoxFont& font, const std::u32string&
 
 // The requirements box, centred on the screen as the system places a box without an owner.
 void drawRequirementsBox(PreviewImage& image, const std::string& message,
-                         const PreviewFont& boxFont) {
+                         const std::vector<PreviewFont>& boxFonts) {
     const Rgb face{192, 192, 192}, shadow{64, 64, 64}, title{0, 0, 128}, white{255, 255, 255},
         black{0, 0, 0}, warning{255, 204, 0};
-    BoxFont font(boxFont, 14);
+    BoxFont font(boxFonts, 14);
     const int margin = 16, icon = 32, captionHeight = font.lineHeight + 6;
     const int buttonWidth = 75, buttonHeight = 23;
     const int screenWidth = static_cast<int>(image.width);
@@ -279,6 +323,35 @@ void drawSplashWindow(PreviewImage& image, const SplashReport& report, const Pre
     paste(image, picture, window.x, window.y);
 }
 
+// Below 17 bits the screen cannot hold what the player drew: a 16-bit screen drops the low bits
+// of each channel, and on a palette screen Windows maps the picture to the static colours, since
+// the player selects no palette of its own.
+void showInScreenColours(PreviewImage& image, const PreviewScreen& screen) {
+    if (screen.colourBits > 16)
+        return;
+    std::vector<unsigned char> rgba(std::size_t(image.width) * image.height * 4);
+    for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
+        std::copy_n(&image.rgb[i * 3], 3, &rgba[i * 4]);
+    if (screen.colourBits <= 8)
+        showOnPaletteScreen(rgba);
+    else
+        showOnSixteenBitScreen(rgba, screen.sixteenBitLayout);
+    for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
+        std::copy_n(&rgba[i * 4], 3, &image.rgb[i * 3]);
+}
+
+// The colours of the screen in words, for a screen that cannot show every colour drawn.
+std::string coloursLine(const PreviewScreen& screen) {
+    if (screen.colourBits <= 8)
+        return "Colours: approximated: each pixel as the nearest of the 20 static colours, "
+               "since the player selects no palette; Windows' own mapping may differ in places";
+    if (screen.colourBits <= 16)
+        return std::string("Colours: ") +
+               (screen.sixteenBitLayout == SixteenBitLayout::red5green6blue5 ? "5-6-5" : "5-5-5") +
+               " bits of red, green and blue a pixel, as a 16-bit screen keeps them";
+    return "";
+}
+
 void appendBytes(void* context, void* data, int size) {
     ByteVector& bytes = *static_cast<ByteVector*>(context);
     const unsigned char* from = static_cast<const unsigned char*>(data);
@@ -320,7 +393,7 @@ PreviewPlan planPreview(const SplashReport& report, const PreviewScreen& screen)
 }
 
 PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& screen,
-                           const PreviewPlan& plan, const PreviewFont& font) {
+                           const PreviewPlan& plan, const std::vector<PreviewFont>& fonts) {
     PreviewImage image;
     image.width = screen.width;
     image.height = screen.height;
@@ -328,7 +401,8 @@ PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& scre
     if (plan.details.empty())
         drawSplashWindow(image, report, screen, plan);
     else
-        drawRequirementsBox(image, plan.message, font);
+        drawRequirementsBox(image, plan.message, fonts);
+    showInScreenColours(image, screen);
     return image;
 }
 
@@ -338,6 +412,7 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
     const std::string machine = sizeText(screen.width, screen.height) + ", " +
                                 formatColourDepth(screen.colourBits) + ", Windows " +
                                 windowsName(screen.version);
+    const std::string colours = coloursLine(screen);
     if (!plan.details.empty()) {
         std::string failed;
         for (std::size_t at = 0; at < plan.details.size();) {
@@ -352,9 +427,13 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
                         ": the player shows its requirements box and ends, with no picture, "
                         "sound or launch" +
                         failed);
+        if (!colours.empty())
+            lines.push_back(colours);
         return lines;
     }
     lines.push_back("Requirements: met on " + machine);
+    if (!colours.empty())
+        lines.push_back(colours);
 
     const WindowPlacement& window = plan.window;
     if (!plan.pictureShown)
@@ -413,6 +492,16 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
 
 bool previewNeedsFont(const PreviewPlan& plan) {
     return !plan.details.empty();
+}
+
+std::u32string charactersNoFontHas(const std::string& message,
+                                   const std::vector<PreviewFont>& fonts) {
+    const BoxFont font(fonts, 14);
+    std::u32string missing;
+    for (char32_t c : utf8Characters(message))
+        if (c >= 0x20 && !font.has(c) && missing.find(c) == std::u32string::npos)
+            missing += c;
+    return missing;
 }
 
 ByteVector previewPng(const PreviewImage& image) {

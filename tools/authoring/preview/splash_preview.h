@@ -4,6 +4,7 @@
 #pragma once
 
 #include "payload_writer.h"
+#include "screen_depth.h"
 #include "setting_values.h"
 #include "splash_report.h"
 #include "window_layout.h"
@@ -18,6 +19,8 @@ struct PreviewScreen {
     UINT height = 0;
     std::int32_t colourBits = 32;
     OsVersion version = osVersionForCode(6);
+    // How a screen of 9 to 16 bits packs a pixel.
+    SixteenBitLayout sixteenBitLayout = SixteenBitLayout::red5green6blue5;
 };
 
 // What the player does on that machine.
@@ -37,19 +40,27 @@ struct PreviewImage {
     std::vector<unsigned char> rgb;
 };
 
-// The TrueType font the requirements box is drawn with, as the front-end supplies it.
+// A TrueType font the requirements box is drawn with, as the front-end supplies it.
 struct PreviewFont {
     std::string name; // for messages
     ByteVector bytes;
+    int index = 0; // of the font in a collection
 };
 
 // True when the preview draws the requirements box, whose text needs the font.
 bool previewNeedsFont(const PreviewPlan& plan);
 
 // The screen as the player leaves it: black but for the splash window or the requirements box,
-// whose text is drawn with `font`. Raises InputError when the font is needed and cannot be read.
+// whose characters are each drawn with the first of `fonts` that has it; in the colours a
+// screen of that depth keeps. Raises InputError when the fonts are needed and the first cannot
+// be read; a later one that cannot be read is passed over.
 PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& screen,
-                           const PreviewPlan& plan, const PreviewFont& font);
+                           const PreviewPlan& plan, const std::vector<PreviewFont>& fonts);
+
+// The characters of `message` (UTF-8) that none of `fonts` has, each once, in order: the box
+// shows them as empty boxes. Raises InputError as renderPreview does.
+std::u32string charactersNoFontHas(const std::string& message,
+                                   const std::vector<PreviewFont>& fonts);
 
 // The course of events in words, one line each: requirements, picture, launch, close, sound.
 std::vector<std::string> previewTimeline(const SplashReport& report, const PreviewScreen& screen,

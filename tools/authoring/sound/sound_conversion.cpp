@@ -1,4 +1,5 @@
 // WAV decoding to numbers, Kaiser-windowed sinc resampling, mixing down and dithered PCM output.
+
 #include "sound_conversion.h"
 
 #include "little_endian.h"

@@ -176,6 +176,24 @@ void checkAutorunName(const std::string& programName) {
                          ": its open= line is a command line, so the name must hold no spaces");
 }
 
+BuildSettings settingsOfSplash(const SplashReport& report) {
+    BuildSettings settings;
+    settings.target = report.targetFile;
+    settings.displayTime = report.displayTime;
+    settings.launchDelay = report.launchDelay;
+    settings.versionList.clear();
+    for (const OsVersion& version : report.versions)
+        settings.versionList +=
+            (settings.versionList.empty() ? "" : " ") + std::to_string(versionCodeOf(version));
+    if (report.resolution.width != 0 || report.resolution.height != 0)
+        settings.resolution = formatResolution(report.resolution);
+    if (report.colourBits != 0)
+        settings.colourDepth = formatColourDepth(report.colourBits);
+    settings.message = report.requirementsMessage;
+    settings.imageOption = report.imageOption;
+    return settings;
+}
+
 SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs) {
     SplashBuild outcome;
     PictureLimits limits;

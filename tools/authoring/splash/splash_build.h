@@ -8,6 +8,7 @@
 #include "player_image.h"
 #include "setting_values.h"
 #include "sound_conversion.h"
+#include "splash_report.h"
 
 #include <cstdint>
 #include <string>
@@ -93,6 +94,10 @@ std::string autorunText(const std::string& programName, const std::string& label
 // PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already
 // carries a splash trailer as the player's own reader finds it.
 void checkPlayerImage(const ByteVector& player, const std::string& path);
+
+// The settings a splash was built with, as the player reads them back: a build that starts
+// from them makes the same splash. The texts stay in UTF-8; names and limits keep their defaults.
+BuildSettings settingsOfSplash(const SplashReport& report);
 
 // Decides the splash. Raises InputError for unusable inputs and settings; the inputs are read
 // in the order the checks need them.
