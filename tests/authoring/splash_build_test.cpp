@@ -3,6 +3,7 @@
 #include "splash_build.h"
 
 #include "picture_fit.h"
+#include "player_bytes.h"
 #include "splash_report.h"
 #include "system_code_page.h"
 #include "test_files.h"
@@ -86,6 +87,7 @@ TEST(SplashBuild, RoundTripThroughThePlayersDecoder) {
         ByteVector written = f.build();
         ASSERT_GT(written.size(), f.player.size());
         EXPECT_TRUE(std::equal(f.player.begin(), f.player.end(), written.begin()));
+        EXPECT_EQ(0u, written.size() % 8) << "signing pads nothing";
 
         SplashReport settings = readSplashBytes(written, f.options.output, systemCodePage());
         EXPECT_EQ(f.picture, settings.picture);
@@ -175,4 +177,25 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
               "the splash is built",
               stretchWarning(WindowSize{201, 150}, "200 x 150"));
     EXPECT_EQ("", stretchWarning(WindowSize{201, 150}, ""));
+}
+
+// A signed player goes in as it was before it was signed, padding, table, directory entry and
+// checksum undone, so that inspect names it as --version does.
+TEST(SplashBuild, ASignedPlayerGoesInAsItWasBeforeSigning) {
+    for (UINT size : {4096u, 4093u}) {
+        CoreBuild f;
+        const ByteVector bare = fakePlayer(size);
+        f.player = signedCopy(bare);
+        ByteVector written = f.build();
+        EXPECT_TRUE(std::equal(bare.begin(), bare.end(), written.begin())) << size;
+        EXPECT_EQ(0u, written.size() % 8);
+        EXPECT_EQ("the player is signed: its certificate table is left out of the splash, since "
+                  "the payload appended after it would break that signature; sign the finished "
+                  "splash instead",
+                  f.warnings.back());
+        SplashReport report = readSplashBytes(written, f.options.output, systemCodePage());
+        EXPECT_EQ(0u, report.tableBytes);
+        EXPECT_EQ(size, report.playerBytes);
+        EXPECT_EQ(fnv1a64(bare.data(), bare.size()), report.playerHash);
+    }
 }

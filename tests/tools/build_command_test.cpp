@@ -263,6 +263,8 @@ TEST(BuildCommand, PlayersThatAreRefused) {
     ByteVector withTrailer = fakePlayer();
     withTrailer.insert(withTrailer.end(), trailerMarker, trailerMarker + sizeof trailerMarker);
     withTrailer.insert(withTrailer.end(), {0xFF, 0xFF, 0, 0}); // a size the reader refuses
+    SplashDescription splash;
+    splash.picture = corpusFile("g/pal8.bmp");
     struct Case {
         ByteVector player;
         const char* problem;
@@ -276,6 +278,9 @@ TEST(BuildCommand, PlayersThatAreRefused) {
         {changed({{0x94, 0x10}}), " is not a Windows program: its optional header is cut short"},
         {changed({{0xDC, 3}}), " is not a Windows GUI program (subsystem 3); the player is one"},
         {withTrailer, " already carries a splash (it ends in a trailer); give the bare player"},
+        {signedCopy(appendSplash(fakePlayer(), splash)),
+         " already carries a splash (a trailer before its certificate table: it is a signed "
+         "splash); give the bare player"},
     };
     for (const Case& c : cases) {
         BuildFixture f;
@@ -288,6 +293,12 @@ TEST(BuildCommand, PlayersThatAreRefused) {
     writeFile(amd64.folder.path("player.exe"), changed({{0x84, 0x64}, {0x85, 0x86}}));
     amd64.options.player = amd64.folder.path("player.exe");
     EXPECT_EQ("", amd64.errorOf<InputError>());
+    // A signed player is taken, its signature left out, and the warning names it.
+    BuildFixture signedPlayer;
+    writeFile(signedPlayer.folder.path("player.exe"), signedCopy(fakePlayer()));
+    signedPlayer.options.player = signedPlayer.folder.path("player.exe");
+    EXPECT_EQ(0u, signedPlayer.build().warnings.back().find(
+                      "player \"" + signedPlayer.options.player + "\" is signed: "));
 }
 
 TEST(BuildCommand, AutorunOpensTheSplash) {

@@ -73,6 +73,7 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     ByteVector playerStorage;
     BuildInputs inputs;
     inputs.player = choosePlayer(options, embedded, playerStorage);
+    inputs.playerFile = options.player;
     InputFile pictureFile(options.picture, "picture");
     inputs.picture = &pictureFile;
     std::optional<SoundFile> soundFile;

@@ -44,6 +44,7 @@ struct TargetSearch {
 // What a build takes besides its settings.
 struct BuildInputs {
     PlayerImage player;
+    std::string playerFile; // as messages name it; empty for the player the front-end carries
     const InputSource* picture = nullptr;
     const InputSource* sound = nullptr;           // null without a sound
     const CodePageConverter* converter = nullptr; // the front-end's; must be set
@@ -56,8 +57,10 @@ struct BuildInputs {
 struct SplashBuild {
     std::vector<std::string> notes;    // what was done to the inputs
     std::vector<std::string> warnings; // where the player will surprise the author
-    std::vector<OutputPart> parts;     // the player, the payload around the picture, the trailer
-    std::uint64_t size = 0;            // of all parts
+    // The player, zero padding that makes the file a multiple of 8 bytes long (as signing
+    // wants it), the payload around the picture, the trailer.
+    std::vector<OutputPart> parts;
+    std::uint64_t size = 0; // of all parts
 
     SplashBuild() = default;
     SplashBuild(SplashBuild&&) = default;
@@ -68,6 +71,8 @@ struct SplashBuild {
   private:
     friend SplashBuild buildSplash(const BuildSettings&, const BuildInputs&);
     // The bytes made here that `parts` point into; moving keeps their places.
+    ByteVector playerHeaders; // of a signed player, its signature left out
+    ByteVector padding;
     ByteVector head;
     ByteVector picture;
     ByteVector tail;
@@ -86,9 +91,10 @@ std::string autorunText(const std::string& programName, const std::string& label
 
 // Raises InputError when `player`, the bytes of the file at `path`, is not a bare player: not a
 // PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already
-// carries a splash trailer as the player's own reader finds it.
+// carries a splash trailer as the player's own reader finds it, signed or not.
 void checkPlayerImage(const ByteVector& player, const std::string& path);
 
 // Decides the splash. Raises InputError for unusable inputs and settings; the inputs are read
-// in the order the checks need them.
+// in the order the checks need them. A signed player is copied as it was before it was signed,
+// with a warning: the payload appended after it would break its signature.
 SplashBuild buildSplash(const BuildSettings& settings, const BuildInputs& inputs);
