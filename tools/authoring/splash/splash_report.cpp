@@ -195,7 +195,7 @@ std::string playerLine(const SplashReport& report) {
     return line;
 }
 
-// The bytes after the certificate table; -1 when it runs past the end of the file.
+// The bytes after the certificate table; negative when it runs past the end of the file.
 std::int64_t bytesAfterTable(const SplashReport& report) {
     return std::int64_t(report.fileBytes) - report.tableOffset - report.tableBytes;
 }
