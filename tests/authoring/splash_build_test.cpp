@@ -4,6 +4,7 @@
 
 #include "little_endian.h"
 #include "picture_fit.h"
+#include "player_bytes.h"
 #include "sound_check.h"
 #include "splash_report.h"
 #include "system_code_page.h"
@@ -88,6 +89,7 @@ TEST(SplashBuild, RoundTripThroughThePlayersDecoder) {
         ByteVector written = f.build();
         ASSERT_GT(written.size(), f.player.size());
         EXPECT_TRUE(std::equal(f.player.begin(), f.player.end(), written.begin()));
+        EXPECT_EQ(0u, written.size() % 8) << "signing pads nothing";
 
         SplashReport settings = readSplashBytes(written, f.options.output, systemCodePage());
         EXPECT_EQ(f.picture, settings.picture);
@@ -260,5 +262,26 @@ TEST(SplashBuild, LighterPicturesAndSoundsAndTheSlowStartWarning) {
             if (slow->find(std::string(option) + " would make it") != std::string::npos)
                 offered += (offered.empty() ? "" : ", ") + std::string(option);
         EXPECT_EQ(c.offered, offered);
+    }
+}
+
+// A signed player goes in as it was before it was signed, padding, table, directory entry and
+// checksum undone, so that inspect names it as --version does.
+TEST(SplashBuild, ASignedPlayerGoesInAsItWasBeforeSigning) {
+    for (UINT size : {4096u, 4093u}) {
+        CoreBuild f;
+        const ByteVector bare = fakePlayer(size);
+        f.player = signedCopy(bare);
+        ByteVector written = f.build();
+        EXPECT_TRUE(std::equal(bare.begin(), bare.end(), written.begin())) << size;
+        EXPECT_EQ(0u, written.size() % 8);
+        EXPECT_EQ("the player is signed: its certificate table is left out of the splash, since "
+                  "the payload appended after it would break that signature; sign the finished "
+                  "splash instead",
+                  f.warnings.back());
+        SplashReport report = readSplashBytes(written, f.options.output, systemCodePage());
+        EXPECT_EQ(0u, report.tableBytes);
+        EXPECT_EQ(size, report.playerBytes);
+        EXPECT_EQ(fnv1a64(bare.data(), bare.size()), report.playerHash);
     }
 }

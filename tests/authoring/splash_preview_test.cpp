@@ -216,6 +216,6 @@ TEST(SplashPreview, ColoursOfTheScreenDepth) {
         EXPECT_EQ(0u, pixel(image, 0, 0));
         std::vector<std::string> lines = previewTimeline(report, screen, plan);
         EXPECT_EQ(c.colours, c.colours[0] == '\0' ? "" : lines.at(1));
-        EXPECT_EQ(c.colours[0] == '\0' ? 5u : 6u, lines.size());
+        EXPECT_EQ(c.colours[0] == '\0' ? 6u : 7u, lines.size());
     }
 }

@@ -3,6 +3,7 @@
 #include "splash_report.h"
 
 #include "payload_reader.h"
+#include "player_bytes.h"
 #include "start_time_model.h"
 #include "system_code_page.h"
 #include "test_files.h"
@@ -42,9 +43,14 @@ TEST(SplashReport, TextShowsEverySetting) {
     SplashReport report = reportOf(sampleSplash(), path);
     UINT fileBytes = UINT(appendSplash(fakePlayer(), sampleSplash()).size());
     UINT payloadBytes = fileBytes - 4096 - 20;
+    const ByteVector player = fakePlayer();
     EXPECT_EQ("File                " + path + " (" + std::to_string(fileBytes) +
                   " bytes; payload " + std::to_string(payloadBytes) +
                   " bytes)\n"
+                  "Player              4096 bytes, FNV-1a 64 " +
+                  hashText(fnv1a64(player.data(), player.size())) +
+                  "\n"
+                  "Certificate table   none\n"
                   "Start-up            " +
                   describeStartTimes(fileBytes) +
                   "\n"
@@ -106,6 +112,64 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
         Json read = Json::parse(reportJson(reportOf(splash)));
         EXPECT_EQ(c.utf8, read["requirementsMessage"]) << c.stored;
         EXPECT_EQ(c.utf8, read["target"]) << c.stored;
+    }
+}
+
+// A splash signed after it was built, and a payload appended to a signed player: the table is
+// reported, not verified, and the player is named as it was before signing.
+TEST(SplashReport, CertificateTablesAndThePlayerCarried) {
+    const ByteVector player = fakePlayer();
+    const ByteVector splash = appendSplash(player, sampleSplash());
+    const UINT signedAt = UINT(splash.size() + 7) / 8 * 8;
+    const UINT after = UINT(splash.size()) - 4096; // the payload block and the trailer
+    const std::string hash = hashText(fnv1a64(player.data(), player.size()));
+    struct Case {
+        const char* what;
+        ByteVector file;
+        ByteVector carried;
+        std::string playerLine;
+        std::string tableLine;
+        Json table;
+    };
+    const Case cases[] = {
+        {"signed after it was built",
+         signedCopy(splash),
+         player,
+         "4096 bytes, FNV-1a 64 " + hash + "; the player this splashpack carries",
+         "1504 bytes at offset " + std::to_string(signedAt) +
+             " (not verified); the payload lies before it, inside what a signature covers",
+         {{"offset", signedAt},
+          {"bytes", 1504},
+          {"verification", "not verified"},
+          {"payloadInside", true},
+          {"bytesAfter", 0}}},
+        {"appended after signing",
+         appendSplash(signedCopy(player), sampleSplash()),
+         fakePlayer(4088),
+         "4096 bytes, FNV-1a 64 " + hash + "; not the player this splashpack carries",
+         "1504 bytes at offset 4096 (not verified); " + std::to_string(after) +
+             " bytes follow it, appended after signing, so no Windows accepts its signature; the "
+             "payload lies after it, outside what a signature covers",
+         {{"offset", 4096},
+          {"bytes", 1504},
+          {"verification", "not verified"},
+          {"payloadInside", false},
+          {"bytesAfter", after}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SplashReport report = readSplashBytes(c.file, "s.exe", systemCodePage(), defaultCodePage,
+                                              PlayerImage{c.carried.data(), c.carried.size()});
+        EXPECT_EQ(sampleSplash().picture, report.picture);
+        std::string text = reportText(report);
+        EXPECT_NE(std::string::npos, text.find("\nPlayer              " + c.playerLine + "\n"))
+            << text;
+        EXPECT_NE(std::string::npos, text.find("\nCertificate table   " + c.tableLine + "\n"))
+            << text;
+        Json json = Json::parse(reportJson(report));
+        EXPECT_EQ(c.table, json["certificateTable"]);
+        EXPECT_EQ(hash, json["player"]["fnv1a64"]);
+        EXPECT_EQ(c.carried == player, json["player"]["carriedByThisTool"]);
     }
 }
 

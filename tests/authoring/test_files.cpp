@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -286,17 +287,62 @@ ByteVector waveFile(UINT channels, UINT rate, UINT bits, UINT dataBytes) {
     return wave;
 }
 
-ByteVector fakePlayer() {
+namespace {
+
+// The PE checksum as a linker writes it, summed here word by word on its own, so that the
+// tool's computation is checked against another.
+UINT peChecksumOf(const ByteVector& file, std::size_t field) {
+    UINT sum = 0;
+    for (std::size_t i = 0; i < file.size(); i += 2) {
+        UINT word = file[i] | (i + 1 < file.size() ? file[i + 1] << 8 : 0);
+        if (i >= field && i < field + 4)
+            word = 0;
+        sum += word;
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return sum + static_cast<UINT>(file.size());
+}
+
+void set32(ByteVector& bytes, std::size_t at, UINT value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+} // namespace
+
+ByteVector fakePlayer(UINT size) {
     ByteVector player;
-    for (UINT i = 0; i < 4096; ++i)
+    for (UINT i = 0; i < size; ++i)
         player.push_back(static_cast<unsigned char>(i * 131 + 7));
     // The headers the tool checks: MZ, the PE header at 0x80 for i386, a 224-byte PE32 optional
-    // header with the Windows GUI subsystem.
-    const unsigned char headers[][2] = {
-        {0x00, 'M'},  {0x01, 'Z'}, {0x3C, 0x80}, {0x3D, 0},    {0x3E, 0},    {0x3F, 0},
-        {0x80, 'P'},  {0x81, 'E'}, {0x82, 0},    {0x83, 0},    {0x84, 0x4C}, {0x85, 0x01},
+    // header with the Windows GUI subsystem, its headers' size 0x400, 16 data directories, the
+    // security one empty, and one section from 0x400 to the end, and the checksum.
+    const std::pair<UINT, UINT> headers[] = {
+        {0x00, 'M'},  {0x01, 'Z'}, {0x3C, 0x80}, {0x3D, 0},    {0x3E, 0},    {0x3F, 0}, {0x80, 'P'},
+        {0x81, 'E'},  {0x82, 0},   {0x83, 0},    {0x84, 0x4C}, {0x85, 0x01}, {0x86, 1}, {0x87, 0},
         {0x94, 0xE0}, {0x95, 0},   {0x98, 0x0B}, {0x99, 0x01}, {0xDC, 2},    {0xDD, 0}};
     for (const auto& header : headers)
-        player[header[0]] = header[1];
+        player[header.first] = static_cast<unsigned char>(header.second);
+    set32(player, 0x98 + 60, 0x400); // SizeOfHeaders
+    set32(player, 0x98 + 92, 16);    // NumberOfRvaAndSizes
+    set32(player, 0x98 + 128, 0);    // the security directory
+    set32(player, 0x98 + 132, 0);
+    set32(player, 0x178 + 16, size - 0x400); // the section's raw size and place
+    set32(player, 0x178 + 20, 0x400);
+    set32(player, 0x98 + 64, peChecksumOf(player, 0x98 + 64));
     return player;
+}
+
+ByteVector signedCopy(ByteVector file, UINT tableBytes) {
+    const std::size_t optional = read32(file, 0x3C) + 24;
+    const std::size_t entry = optional + (read16(file, optional) == 0x10B ? 128 : 144);
+    file.resize((file.size() + 7) / 8 * 8, 0);
+    const UINT offset = static_cast<UINT>(file.size());
+    for (UINT i = 0; i < tableBytes; ++i)
+        file.push_back(static_cast<unsigned char>(i * 7 + 1));
+    set32(file, entry, offset);
+    set32(file, entry + 4, tableBytes);
+    // Signing writes the checksum of the signed file.
+    set32(file, optional + 64, read32(file, optional + 64) ^ 0x5A5A);
+    return file;
 }

@@ -59,5 +59,10 @@ double meanDifference(const RgbaPicture& first, const RgbaPicture& second);
 // A PCM WAV file with a format and a data chunk.
 ByteVector waveFile(UINT channels, UINT rate, UINT bits, UINT dataBytes);
 
-// A stand-in for the player: an "MZ" header and filler bytes.
-ByteVector fakePlayer();
+// A stand-in for the player: the PE headers the tool reads (with a checksum) and filler bytes,
+// `size` bytes of them (at least 1024).
+ByteVector fakePlayer(UINT size = 4096);
+
+// `file` as a signing tool leaves it: zero padding to a multiple of 8 bytes, then a
+// certificate table of `tableBytes` bytes that data directory 4 names, and another checksum.
+ByteVector signedCopy(ByteVector file, UINT tableBytes = 1504);

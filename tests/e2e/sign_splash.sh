@@ -50,3 +50,13 @@ osslsigncode sign -certs cert.pem -key key.pem -n "Signed splash test" \
     -in unsigned.exe -out splash.exe
 # The payload lies before the table, inside what the signature covers, so the signature holds.
 osslsigncode verify -CAfile cert.pem -in splash.exe
+# inspect sees the table with the payload inside what it covers, and names the player as it was
+# before signing: the one this splashpack carries.
+report=$("$wineRun" "$splashpack" inspect "$(windowsPath "$folder/splash.exe")")
+for expected in "(not verified); the payload lies before it, inside what a signature covers" \
+    "; the player this splashpack carries"; do
+    grep -qF -- "$expected" <<<"$report" || {
+        printf 'sign_splash: inspect of the signed splash lacks "%s":\n%s\n' "$expected" "$report"
+        exit 1
+    } >&2
+done

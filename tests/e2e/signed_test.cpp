@@ -17,6 +17,19 @@ TEST(Signed, ASignedSplashShowsItsPictureAndLaunchesItsTarget) {
     // The table, not the trailer, ends the file: the player has to look before it.
     ASSERT_GT(signedSplash.size(), 20u);
     ASSERT_NE(std::memcmp(&signedSplash[signedSplash.size() - 20], "Trailer Section", 16), 0);
+    // splashpack makes the splash a multiple of 8 bytes long, so signing pads nothing: data
+    // directory 4 names a table that starts where the unsigned splash, its trailer, ended.
+    const ByteVector unsignedSplash = fileBytes(folder + "\\unsigned.exe");
+    auto read32 = [&signedSplash](size_t at) {
+        size_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | signedSplash[at + i];
+        return value;
+    };
+    const size_t optional = read32(0x3C) + 24;
+    const bool pe32 = signedSplash[optional] == 0x0B && signedSplash[optional + 1] == 0x01;
+    EXPECT_EQ(unsignedSplash.size() % 8, 0u);
+    EXPECT_EQ(read32(optional + (pe32 ? 128 : 144)), unsignedSplash.size());
     ASSERT_GT(bmp.size(), 54u);
     const int width = bmp[18] | bmp[19] << 8;
     const int height = bmp[22] | bmp[23] << 8;

@@ -163,10 +163,12 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ("", forced.err);
     EXPECT_EQ("", forced.out);
 
+    EXPECT_EQ(0u, readFile(folder.path("demo.exe")).size() % 8) << "signing pads nothing";
     ProgramRun inspect = run(folder, {"inspect", folder.path("demo.exe")});
     EXPECT_EQ(0, inspect.exitCode);
     for (const char* line :
-         {"Picture             654 bytes, 20 x 10, 24 bit; the player shows it\n",
+         {"; not the player this splashpack carries\n", "Certificate table   none\n",
+          "Picture             654 bytes, 20 x 10, 24 bit; the player shows it\n",
           "Sound               84 bytes, PCM, 2 channels, 44100 Hz, 16 bit, 1 ms\n",
           "Target              setup.exe\n", "Display time        2000 ms\n",
           "Launch delay        500 ms\n", "Versions            98, me\n",
@@ -236,7 +238,15 @@ TEST(SplashpackProgram, BuildsWithThePlayerItCarries) {
     ASSERT_GT(splash.size(), 2u);
     EXPECT_EQ('M', splash[0]);
     EXPECT_EQ('Z', splash[1]);
-    EXPECT_EQ(0, run(folder, {"inspect", folder.path("splash.exe")}).exitCode);
+    // inspect names the player as --version does ("player: N bytes, FNV-1a 64 HASH").
+    ProgramRun inspect = run(folder, {"inspect", folder.path("splash.exe")});
+    EXPECT_EQ(0, inspect.exitCode);
+    std::string version = run(folder, {"--version"}).out;
+    std::string named = version.substr(version.find("player: ") + 8);
+    named.pop_back();
+    EXPECT_NE(std::string::npos, inspect.out.find("Player              " + named +
+                                                  "; the player this splashpack carries\n"))
+        << version << inspect.out;
 }
 
 // The installed manual page names every option that the help texts name.

@@ -98,6 +98,15 @@ TEST(SplashReport, ExtractWritesThePartsBack) {
               inputErrorOf([&] { extractSplash(report, options); }));
     EXPECT_EQ(std::vector<std::string>({"demo.bmp", "demo.exe", "demo.wav"}), folder.names());
 
+    // A splash signed after it was built gives the same parts.
+    std::string signedPath = folder.path("signed.exe");
+    writeFile(signedPath, signedCopy(appendSplash(fakePlayer(), splash)));
+    options.directory = folder.path("");
+    options.picture = options.sound = "";
+    extractSplash(readSplash(signedPath), options);
+    EXPECT_EQ(splash.picture, readFile(folder.path("signed.bmp")));
+    EXPECT_EQ(splash.sound, readFile(folder.path("signed.wav")));
+
     splash.sound.clear();
     SplashReport silent = readSplash(writeSplash(folder, splash, "silent.exe"));
     ExtractOptions silentOptions;

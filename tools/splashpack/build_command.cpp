@@ -125,6 +125,7 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     ByteVector playerStorage;
     BuildInputs inputs;
     inputs.player = choosePlayer(options, embedded, playerStorage);
+    inputs.playerFile = options.player;
     inputs.targetUtf8 = commandLineTextToUtf8(options.target);
     inputs.messageUtf8 = commandLineTextToUtf8(options.message);
     LikeSplash like(options, inputs);

@@ -39,16 +39,22 @@ std::string damageInWords(const std::string& path) {
 
 } // namespace
 
-SplashReport readSplash(const std::string& path, UINT codePage) {
-    std::error_code error;
-    std::uint64_t fileBytes = fs::file_size(path, error);
-    DataContent block;
+SplashReport readSplash(const std::string& path, UINT codePage, const PlayerImage& carried) {
+    // The whole file, for the player and the certificate table before and after the payload;
+    // the player's reader reads it from memory as it reads its own file.
+    ByteVector file;
     try {
-        block = loadPayloadFromFile(path);
-    } catch (const std::string& message) {
-        throw InputError(notASplashMessage(path, damageInWords(path), message));
+        file = readInputFile(path, "splash", 0xFFFFFFFFu);
+    } catch (const InputError&) {
+        // A file that cannot be read whole is refused with what the player's reader says of it.
+        try {
+            loadPayloadFromFile(path);
+        } catch (const std::string& message) {
+            throw InputError(notASplashMessage(path, damageInWords(path), message));
+        }
+        throw;
     }
-    return reportSplash(block, path, fileBytes, systemCodePage(), codePage);
+    return readSplashBytes(file, path, systemCodePage(), codePage, carried);
 }
 
 std::vector<std::string> extractSplash(const SplashReport& report, const ExtractOptions& options) {

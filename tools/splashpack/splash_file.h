@@ -10,8 +10,10 @@
 
 // Loads `path` through the player's reader and decodes it. Raises InputError with the player's
 // own message when it cannot. The target and the message come back in UTF-8, read in
-// `codePage`, the ANSI code page they were stored in.
-SplashReport readSplash(const std::string& path, UINT codePage = defaultCodePage);
+// `codePage`, the ANSI code page they were stored in; the player it carries is compared with
+// `carried`, the tool's own.
+SplashReport readSplash(const std::string& path, UINT codePage = defaultCodePage,
+                        const PlayerImage& carried = PlayerImage());
 
 // Writes the picture and sound out as `extract` is told; returns a line for each file written
 // and for each part the splash lacks. Raises InputError before writing anything when an

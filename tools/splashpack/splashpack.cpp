@@ -3,26 +3,14 @@
 
 #include "build_command.h"
 #include "command_line.h"
+#include "player_bytes.h"
 #include "preview_command.h"
 #include "splash_file.h"
 #include "tool_error.h"
 
-#include <cstdint>
-#include <cstdio>
 #include <new>
 
 namespace {
-
-// FNV-1a 64 of the player's bytes: enough to tell two players apart, small enough to carry no
-// hash library.
-std::uint64_t fnv1a64(const unsigned char* data, std::size_t size) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (std::size_t i = 0; i < size; ++i) {
-        hash ^= data[i];
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
 
 int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
           const PlayerImage& embedded) {
@@ -41,8 +29,8 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
     return exitSuccess;
 }
 
-int inspect(const InspectOptions& options, std::ostream& out) {
-    SplashReport report = readSplash(options.file, options.codePage);
+int inspect(const InspectOptions& options, std::ostream& out, const PlayerImage& embedded) {
+    SplashReport report = readSplash(options.file, options.codePage, embedded);
     if (!options.quiet)
         out << (options.json ? reportJson(report) : reportText(report));
     return exitSuccess;
@@ -87,10 +75,8 @@ bool answersInJson(const std::vector<std::string>& arguments) {
 std::string playerVersionLine(const PlayerImage& embedded) {
     if (embedded.size == 0)
         return "player: none built in; every build needs --player FILE\n";
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(fnv1a64(embedded.data, embedded.size)));
-    return "player: " + std::to_string(embedded.size) + " bytes, FNV-1a 64 " + hash + "\n";
+    return "player: " + std::to_string(embedded.size) + " bytes, FNV-1a 64 " +
+           hashText(fnv1a64(embedded.data, embedded.size)) + "\n";
 }
 
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -117,7 +103,7 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         case CommandKind::build:
             return build(line.build, out, err, embedded);
         case CommandKind::inspect:
-            return inspect(line.inspect, out);
+            return inspect(line.inspect, out, embedded);
         case CommandKind::extract:
             return extract(line.extract, out);
         case CommandKind::preview:

@@ -2,6 +2,7 @@
 // anything.
 #include "splash_build.h"
 
+#include "certificate_table.h"
 #include "code_page.h"
 #include "little_endian.h"
 #include "message_text.h"
@@ -9,6 +10,7 @@
 #include "picture_colours.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
+#include "player_bytes.h"
 #include "screen_values.h"
 #include "sound_check.h"
 #include "start_time_model.h"
@@ -163,11 +165,16 @@ void checkPlayerImage(const ByteVector& player, const std::string& path) {
         throw InputError(named + " is not a Windows GUI program (subsystem " +
                          std::to_string(field16(optionalHeader + 68)) + "); the player is one");
     // The player's reader takes no file without this marker at its end, so the marker alone
-    // finds every splash, damaged ones too.
+    // finds every splash, damaged ones too; a signed splash has it before its certificate table.
     if (player.size() >= trailerSize &&
         std::memcmp(&player[player.size() - trailerSize], trailerMarker, sizeof trailerMarker) == 0)
         throw InputError(named + " already carries a splash (it ends in a trailer); give the "
                                  "bare player");
+    UINT trailerEnd = 0;
+    if (player.size() <= 0xFFFFFFFFu &&
+        trailerEndOf(player.data(), static_cast<UINT>(player.size()), trailerEnd))
+        throw InputError(named + " already carries a splash (a trailer before its certificate "
+                                 "table: it is a signed splash); give the bare player");
 }
 
 void checkAutorunName(const std::string& programName) {
@@ -257,22 +264,46 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     // A picture that goes in unchanged is copied from its input into the output by the
     // front-end, never held here whole.
     std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
+    // A signed player goes in as it was before it was signed: the payload appended to it would
+    // break that signature anyway, and the finished splash is what gets signed.
+    std::size_t playerSize = inputs.player.size;
+    PlayerBytes player = playerBytesIn(inputs.player.data, inputs.player.size);
+    if (player.wasSigned) {
+        outcome.playerHeaders = std::move(player.headers);
+        playerSize = player.end;
+        outcome.warnings.push_back(
+            (inputs.playerFile.empty() ? std::string("the player")
+                                       : "player " + inQuotes(inputs.playerFile)) +
+            " is signed: its certificate table is left out of the splash, since the payload "
+            "appended after it would break that signature; sign the finished splash instead");
+    }
     SplashParts parts;
     try {
-        parts = splashAroundPicture(inputs.player.size, splash, pictureSize);
+        parts = splashAroundPicture(playerSize, splash, pictureSize);
     } catch (const std::string& message) {
         throw InputError("the splash cannot be built: " + message);
     }
     const unsigned pictureBits =
         bitmapBitCount(picture.unchanged ? pictureFile.head(30) : splash.picture);
+    // A signing tool pads the file to a multiple of 8 bytes before the certificate table it
+    // appends; padded here, in the gap that the player never reads, the trailer ends exactly
+    // where that table begins.
+    const std::uint64_t unpadded = playerSize + parts.head.size() + pictureSize + parts.tail.size();
+    outcome.padding.assign(static_cast<std::size_t>((8 - unpadded % 8) % 8), 0);
+    outcome.size = unpadded + outcome.padding.size();
+    if (outcome.size > 0xFFFFFFFFu)
+        throw InputError("the splash cannot be built: with the padding that makes its size a "
+                         "multiple of 8 bytes, it is larger than 4294967295 bytes");
     outcome.head = std::move(parts.head);
     outcome.picture = std::move(splash.picture);
     outcome.tail = std::move(parts.tail);
-    outcome.parts = {OutputPart(inputs.player.data, inputs.player.size), OutputPart(outcome.head),
+    const std::size_t changed = outcome.playerHeaders.size();
+    outcome.parts = {OutputPart(outcome.playerHeaders),
+                     OutputPart(inputs.player.data + changed, playerSize - changed),
+                     OutputPart(outcome.padding),
+                     OutputPart(outcome.head),
                      picture.unchanged ? OutputPart(pictureFile) : OutputPart(outcome.picture),
                      OutputPart(outcome.tail)};
-    for (const OutputPart& part : outcome.parts)
-        outcome.size += part.length();
 
     outcome.startTimes = describeStartTimes(outcome.size);
     std::vector<std::string> warnings = settingsWarnings(options, inputs.target);

@@ -49,6 +49,7 @@ struct TargetSearch {
 // What a build takes besides its settings.
 struct BuildInputs {
     PlayerImage player;
+    std::string playerFile; // as messages name it; empty for the player the front-end carries
     const InputSource* picture = nullptr;
     const InputSource* sound = nullptr;           // null without a sound
     const CodePageConverter* converter = nullptr; // the front-end's; must be set
@@ -61,9 +62,11 @@ struct BuildInputs {
 struct SplashBuild {
     std::vector<std::string> notes;    // what was done to the inputs
     std::vector<std::string> warnings; // where the player will surprise the author
-    std::vector<OutputPart> parts;     // the player, the payload around the picture, the trailer
-    std::uint64_t size = 0;            // of all parts
-    std::string startTimes;            // how long the picture takes to show from a CD-ROM
+    // The player, zero padding that makes the file a multiple of 8 bytes long (as signing
+    // wants it), the payload around the picture, the trailer.
+    std::vector<OutputPart> parts;
+    std::uint64_t size = 0; // of all parts
+    std::string startTimes; // how long the picture takes to show from a CD-ROM
 
     SplashBuild() = default;
     SplashBuild(SplashBuild&&) = default;
@@ -74,6 +77,8 @@ struct SplashBuild {
   private:
     friend SplashBuild buildSplash(const BuildSettings&, const BuildInputs&);
     // The bytes made here that `parts` point into; moving keeps their places.
+    ByteVector playerHeaders; // of a signed player, its signature left out
+    ByteVector padding;
     ByteVector head;
     ByteVector picture;
     ByteVector tail;
@@ -92,7 +97,7 @@ std::string autorunText(const std::string& programName, const std::string& label
 
 // Raises InputError when `player`, the bytes of the file at `path`, is not a bare player: not a
 // PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already
-// carries a splash trailer as the player's own reader finds it.
+// carries a splash trailer as the player's own reader finds it, signed or not.
 void checkPlayerImage(const ByteVector& player, const std::string& path);
 
 // The settings a splash was built with, as the player reads them back: a build that starts
@@ -100,5 +105,6 @@ void checkPlayerImage(const ByteVector& player, const std::string& path);
 BuildSettings settingsOfSplash(const SplashReport& report);
 
 // Decides the splash. Raises InputError for unusable inputs and settings; the inputs are read
-// in the order the checks need them.
+// in the order the checks need them. A signed player is copied as it was before it was signed,
+// with a warning: the payload appended after it would break its signature.
 SplashBuild buildSplash(const BuildSettings& settings, const BuildInputs& inputs);

@@ -2,10 +2,12 @@
 #include "splash_report.h"
 
 #include "bitmap_codec.h"
+#include "certificate_table.h"
 #include "file_access.h"
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
+#include "player_bytes.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
 #include "start_time_model.h"
@@ -158,6 +160,64 @@ class BytesAsFile : public ReadOnlyFile {
     std::size_t at = 0;
 };
 
+// The player before the payload block and the certificate table, from the whole file whose
+// payload block the player's reader found.
+void describePlayerAndTable(SplashReport& report, const ByteVector& file,
+                            const PlayerImage& carried) {
+    UINT trailerEnd = 0;
+    if (file.size() > 0xFFFFFFFFu ||
+        !trailerEndOf(file.data(), static_cast<UINT>(file.size()), trailerEnd) ||
+        trailerEnd < std::uint64_t(trailerSize) + report.payloadBytes)
+        return; // not so after the reader found the block
+    const PlayerBytes player =
+        playerBytesIn(file.data(), trailerEnd - trailerSize - report.payloadBytes);
+    report.playerBytes = player.end;
+    report.playerHash = playerHash(file.data(), player);
+    if (carried.size != 0)
+        report.playerMatch =
+            carried.size == player.end && fnv1a64(carried.data, carried.size) == report.playerHash
+                ? PlayerMatch::carried
+                : PlayerMatch::other;
+    const std::size_t entry = securityEntryAt(file.data(), file.size());
+    if (entry != 0) {
+        report.tableOffset = readLittleEndian32(&file[entry]);
+        report.tableBytes = readLittleEndian32(&file[entry + 4]);
+        report.payloadBeforeTable = trailerEnd <= report.tableOffset;
+    }
+}
+
+std::string playerLine(const SplashReport& report) {
+    std::string line =
+        std::to_string(report.playerBytes) + " bytes, FNV-1a 64 " + hashText(report.playerHash);
+    if (report.playerMatch == PlayerMatch::carried)
+        line += "; the player this splashpack carries";
+    else if (report.playerMatch == PlayerMatch::other)
+        line += "; not the player this splashpack carries";
+    return line;
+}
+
+// The bytes after the certificate table; negative when it runs past the end of the file.
+std::int64_t bytesAfterTable(const SplashReport& report) {
+    return std::int64_t(report.fileBytes) - report.tableOffset - report.tableBytes;
+}
+
+std::string tableLine(const SplashReport& report) {
+    if (report.tableBytes == 0)
+        return "none";
+    std::string line = std::to_string(report.tableBytes) + " bytes at offset " +
+                       std::to_string(report.tableOffset) + " (not verified); ";
+    const std::int64_t after = bytesAfterTable(report);
+    if (after < 0)
+        return line + "it runs past the end of the file";
+    if (after > 0)
+        line += std::to_string(after) +
+                " bytes follow it, appended after signing, so no Windows accepts its "
+                "signature; ";
+    return line + (report.payloadBeforeTable
+                       ? "the payload lies before it, inside what a signature covers"
+                       : "the payload lies after it, outside what a signature covers");
+}
+
 } // namespace
 
 std::string splashDamage(std::uint64_t size, const unsigned char* trailer) {
@@ -221,7 +281,8 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
 }
 
 SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
-                             const CodePageConverter& converter, UINT codePage) {
+                             const CodePageConverter& converter, UINT codePage,
+                             const PlayerImage& carried) {
     DataContent block;
     try {
         BytesAsFile reader(file);
@@ -231,7 +292,9 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
             file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
         throw InputError(notASplashMessage(name, splashDamage(file.size(), trailer), message));
     }
-    return reportSplash(block, name, file.size(), converter, codePage);
+    SplashReport report = reportSplash(block, name, file.size(), converter, codePage);
+    describePlayerAndTable(report, file, carried);
+    return report;
 }
 
 std::string reportText(const SplashReport& r) {
@@ -239,6 +302,8 @@ std::string reportText(const SplashReport& r) {
     addLine(text, "File",
             r.file + " (" + std::to_string(r.fileBytes) + " bytes; payload " +
                 std::to_string(r.payloadBytes) + " bytes)");
+    addLine(text, "Player", playerLine(r));
+    addLine(text, "Certificate table", tableLine(r));
     addLine(text, "Start-up", describeStartTimes(r.fileBytes));
     addLine(text, "Picture", pictureLine(r));
     addLine(text, "Sound", soundLine(r));
@@ -278,6 +343,21 @@ std::string reportJson(const SplashReport& r) {
     for (std::size_t i = 0; i < readingMedia().size(); ++i)
         start[mediumKeys[i]] = startMilliseconds(readingMedia()[i], r.fileBytes);
     json["startMs"] = start;
+    json["player"] = {{"bytes", r.playerBytes},
+                      {"fnv1a64", hashText(r.playerHash)},
+                      {"carriedByThisTool", r.playerMatch == PlayerMatch::notCompared
+                                                ? Json(nullptr)
+                                                : Json(r.playerMatch == PlayerMatch::carried)}};
+    if (r.tableBytes == 0) {
+        json["certificateTable"] = nullptr;
+    } else {
+        const std::int64_t after = bytesAfterTable(r);
+        json["certificateTable"] = {{"offset", r.tableOffset},
+                                    {"bytes", r.tableBytes},
+                                    {"verification", "not verified"},
+                                    {"payloadInside", r.payloadBeforeTable},
+                                    {"bytesAfter", after < 0 ? Json(nullptr) : Json(after)}};
+    }
     if (r.picture.empty()) {
         json["picture"] = nullptr;
     } else {

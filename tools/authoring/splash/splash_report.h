@@ -6,6 +6,7 @@
 #include "data_content.h"
 #include "os_version.h"
 #include "payload_writer.h"
+#include "player_image.h"
 #include "screen_values.h"
 #include "setting_values.h"
 #include "sound_check.h"
@@ -14,11 +15,26 @@
 #include <string>
 #include <vector>
 
+// Whether a splash carries the player that the tool carries.
+enum class PlayerMatch { notCompared, carried, other };
+
 // What one splash executable holds, as the player's own reader and decoder give it.
 struct SplashReport {
     std::string file;
     std::uint64_t fileBytes = 0;
     UINT payloadBytes = 0;
+
+    // The player before the payload block, as it was before any signing (see playerBytesIn):
+    // its size and hash are those `splashpack --version` gives of the player a tool carries.
+    std::uint64_t playerBytes = 0;
+    std::uint64_t playerHash = 0;
+    PlayerMatch playerMatch = PlayerMatch::notCompared;
+
+    // The certificate table that data directory 4 names; 0 bytes for none. Nothing here checks
+    // the signature in it.
+    UINT tableOffset = 0;
+    UINT tableBytes = 0;
+    bool payloadBeforeTable = false; // inside what a signature covers
 
     ByteVector picture; // empty without a picture
     BitmapVerdict pictureVerdict = BitmapVerdict::shorterThanFileHeader;
@@ -50,9 +66,12 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
                           UINT codePage = defaultCodePage);
 
 // The same for the whole splash `file`, named `name`, found through its trailer as the player's
-// reader finds it, with the reader's own messages and the damage in the tool's words.
+// reader finds it (before a certificate table too), with the reader's own messages and the
+// damage in the tool's words; with the player it carries compared to `carried`, the player a
+// front-end carries, when there is one.
 SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
-                             const CodePageConverter& converter, UINT codePage = defaultCodePage);
+                             const CodePageConverter& converter, UINT codePage = defaultCodePage,
+                             const PlayerImage& carried = PlayerImage());
 
 // What is wrong with a file that the player refuses, in the tool's words, from its size and
 // its last `trailerSize` bytes (not read when it is shorter): the player's own message names the
