@@ -309,6 +309,8 @@ TEST(PictureIntake, LimitsRefuseLargePictures) {
 TEST(PictureIntake, UnreadablePicturesAreRefused) {
     ByteVector png = encodePng(gradientPicture(8, 8, false), 3);
     ByteVector truncated(png.begin(), png.end() - 20);
+    ByteVector overMasks = corpusFile("g/rgb16-565.bmp");
+    setBytes32(overMasks, 10, 54); // the pixels start where the masks do
     ByteVector shortRle = corpusFile("g/pal8rle.bmp");
     setBytes32(shortRle, 34, UINT(shortRle.size())); // an image size past the end
     struct Case {
@@ -335,6 +337,8 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
          "picture \"in\" is damaged: its run-length data moves outside the picture"},
         {corpusFile("b/rletopdown.bmp"),
          "picture \"in\" is run-length compressed and top-down, which BMP does not allow"},
+        {overMasks, "picture \"in\" places its pixels (offset 54) over its colour masks, "
+                    "which end at offset 66"},
         {shortRle,
          "picture \"in\" is cut short: its compressed pixels run past the end of the file"},
         {corpusFile("q/pal2.bmp"),

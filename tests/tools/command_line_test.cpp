@@ -60,8 +60,7 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "-a",
                                          "--autorun-label",
                                          "Demo",
-                                         "-f",
-                                         "-q"});
+                                         "-fq"});
     ASSERT_EQ(CommandKind::build, line.kind);
     const BuildOptions& b = line.build;
     EXPECT_EQ("logo.png", b.picture);
@@ -154,6 +153,9 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"build", "--min-color-depth", "8", "-c", "16"},
          "--min-colour-depth is given more than once"},
         {{"build", "-d", "3"}, "--display-time: \"3\" has no unit; write 3s or 3ms"},
+        {{"build", "-l", "4294967246ms"},
+         "--launch-delay: \"4294967246ms\" is longer than 4294967245 ms: the player keeps the "
+         "splash up at least 50 ms past the launch delay and counts that sum in 32 bits"},
         {{"build", "--versions", "win7"},
          "--versions: \"win7\" is not a Windows version; use 95, 98, me, nt4, 2000, xp or all"},
         {{"build", "--image-option", "0x100000000"},

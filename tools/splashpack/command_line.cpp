@@ -30,7 +30,7 @@ const Rules& buildRules() {
         {"display-time", 'd', true,
          [](CommandLine& c, const std::string& v) { c.build.displayTime = parseDuration(v); }},
         {"launch-delay", 'l', true,
-         [](CommandLine& c, const std::string& v) { c.build.launchDelay = parseDuration(v); }},
+         [](CommandLine& c, const std::string& v) { c.build.launchDelay = parseLaunchDelay(v); }},
         {"versions", 'w', true,
          [](CommandLine& c, const std::string& v) { c.build.versionList = parseVersionNames(v); }},
         {"min-resolution", 'r', true,
@@ -113,6 +113,7 @@ const Rules& previewRules() {
          }},
         {"output", 'o', true, [](CommandLine& c, const std::string& v) { c.preview.output = v; }},
         {"force", 'f', false, [](CommandLine& c, const std::string&) { c.preview.force = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.preview.quiet = true; }},
         {"code-page", 0, true,
          [](CommandLine& c, const std::string& v) { c.preview.codePage = parseCodePage(v); }},
     };
@@ -144,8 +145,10 @@ const OptionRule* findRule(const Rules& rules, const std::string& longName, char
 
 // Reads the options and operands that follow the command's name.
 void parseCommandArguments(CommandLine& line, const Rules& rules,
-                           const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& given,
                            std::vector<std::string>& operands) {
+    // Short flags written together ("-fq") are taken apart into this copy as they are met.
+    std::vector<std::string> arguments = given;
     std::set<std::string> seen;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -186,6 +189,11 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             }
             written = argument.substr(0, 2);
             rule = findRule(rules, "", argument[1]);
+            if (rule != nullptr && !rule->takesValue && valueAttached) {
+                arguments.insert(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                 "-" + value);
+                valueAttached = false;
+            }
         }
         if (rule == nullptr)
             throw UsageError(std::string("unknown option ") + written + " for " +
@@ -300,7 +308,8 @@ const char* const previewHelp =
     "      --depth BITS     colour depth of the screen in bits [32]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
     "      --code-page N    code page the texts were stored in [1252]\n"
-    "  -f, --force          replace the output file if it exists\n";
+    "  -f, --force          replace the output file if it exists\n"
+    "  -q, --quiet          print nothing but errors\n";
 
 } // namespace
 

@@ -17,6 +17,8 @@ PreviewFont readPreviewFont(const std::string& file) {
 }
 
 std::vector<std::string> runPreview(const PreviewOptions& options) {
+    if (sameFile(options.output, options.file))
+        throw InputError(inQuotes(options.output) + " is the splash itself; it is never written");
     checkOutputFree(options.output, options.force);
     SplashReport report = readSplash(options.file, options.codePage);
     PreviewScreen screen;

@@ -56,8 +56,10 @@ int extract(const ExtractOptions& options, std::ostream& out) {
 }
 
 int preview(const PreviewOptions& options, std::ostream& out) {
-    for (const std::string& line : runPreview(options))
-        out << line << "\n";
+    std::vector<std::string> lines = runPreview(options);
+    if (!options.quiet)
+        for (const std::string& line : lines)
+            out << line << "\n";
     return exitSuccess;
 }
 
@@ -73,6 +75,15 @@ bool answersInJson(const std::vector<std::string>& arguments) {
             return true;
     }
     return false;
+}
+
+// The command whose help a usage error points to, with a space; empty for the overview.
+std::string helpCommand(const std::vector<std::string>& arguments) {
+    if (!arguments.empty())
+        for (const char* command : {"build", "inspect", "extract", "preview"})
+            if (arguments[0] == command)
+                return arguments[0] + " ";
+    return "";
 }
 
 } // namespace
@@ -119,7 +130,8 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
     } catch (const UsageError& error) {
         if (answersInJson(arguments))
             return failInJson(error.what(), exitUsage);
-        err << "splashpack: " << error.what() << "\nTry 'splashpack --help'.\n";
+        err << "splashpack: " << error.what() << "\nTry 'splashpack " << helpCommand(arguments)
+            << "--help'.\n";
         return exitUsage;
     } catch (const InputError& error) {
         return fail(error.what());

@@ -28,6 +28,13 @@ constexpr UINT largestPreviewSide = 16384;
 // is refused, as are fractions of a millisecond and values above 4294967295 ms.
 UINT parseDuration(const std::string& text);
 
+// Longest launch delay: the player closes the splash no sooner than 50 ms after the launch delay,
+// a sum it counts in 32 bits.
+constexpr UINT largestLaunchDelay = 0xFFFFFFFFu - 50;
+
+// parseDuration for --launch-delay, refusing a delay above largestLaunchDelay.
+UINT parseLaunchDelay(const std::string& text);
+
 // "95,98,me,nt4,2000,xp" (also "nt"), or "all", in any case, as the payload's code list
 // ("1 2 3 4 5 6"): ascending, each code once.
 std::string parseVersionNames(const std::string& text);

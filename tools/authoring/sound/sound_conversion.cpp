@@ -13,6 +13,8 @@ namespace {
 constexpr unsigned formatPcm = 1;
 constexpr unsigned formatFloat = 3;
 constexpr unsigned formatExtensible = 0xFFFE;
+// M_PI is no standard name, and mingw lacks it unless asked for it.
+constexpr double pi = 3.14159265358979323846;
 
 struct WavChunks {
     const unsigned char* format = nullptr;
@@ -183,7 +185,7 @@ DecodedSound resampleSound(const DecodedSound& sound, std::uint32_t rate) {
     const double ratio = double(rate) / sound.rate;
     const double nyquist = 0.5 * std::min(1.0, ratio);
     const double halfWidth = zeroCrossings / (2 * nyquist);
-    const double transition = (attenuation - 8) / (2.285 * 2 * M_PI * 2 * halfWidth);
+    const double transition = (attenuation - 8) / (2.285 * 2 * pi * 2 * halfWidth);
     const double cutoff = nyquist - transition / 2;
     // The kernel tabulated at a fine step and interpolated between, rather than evaluated for
     // every tap.
@@ -193,7 +195,7 @@ DecodedSound resampleSound(const DecodedSound& sound, std::uint32_t rate) {
     const double windowNorm = besselI0(beta);
     for (int i = 0; i < tableSize; ++i) {
         const double x = double(i) / steps;
-        const double sinc = x == 0 ? 1 : std::sin(2 * M_PI * cutoff * x) / (2 * M_PI * cutoff * x);
+        const double sinc = x == 0 ? 1 : std::sin(2 * pi * cutoff * x) / (2 * pi * cutoff * x);
         const double edge = x / halfWidth;
         const double window =
             edge >= 1 ? 0 : besselI0(beta * std::sqrt(1 - edge * edge)) / windowNorm;
