@@ -283,6 +283,10 @@ TEST(PictureIntake, LimitsRefuseLargePictures) {
               refusalOf(png, limits));
     limits.maxBytes = 2630;
     EXPECT_EQ("", refusalOf(png, limits));
+    limits.maxDecodedPixels = 850;
+    EXPECT_EQ("picture \"in\" is 37 x 23 pixels (851), more than the 850 pixels splashpack reads "
+              "(--max-decoded-pixels)",
+              refusalOf(png, limits));
 
     PictureLimits bitmapLimits;
     bitmapLimits.maxBytes = 1000;

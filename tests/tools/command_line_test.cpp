@@ -55,6 +55,8 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "2M",
                                          "--fit",
                                          "1024x768",
+                                         "--max-decoded-pixels",
+                                         "1k",
                                          "--player",
                                          "player.exe",
                                          "-a",
@@ -80,6 +82,7 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_EQ(2u * 1024 * 1024, b.maxPictureBytes);
     EXPECT_EQ(1024u, b.fitWidth);
     EXPECT_EQ(768u, b.fitHeight);
+    EXPECT_EQ(1024u, b.maxDecodedPixels);
     EXPECT_EQ("player.exe", b.player);
     EXPECT_TRUE(b.autorun);
     EXPECT_EQ("Demo", b.autorunLabel);

@@ -58,10 +58,14 @@ const Rules& buildRules() {
          }},
         {"max-picture-bytes", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.maxPictureBytes = parseByteSize(v); }},
+        {"max-decoded-pixels", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.maxDecodedPixels = parseByteSize(v); }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
         {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
         {"autorun-label", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.autorunLabel = v; }},
+        {"autorun-icon", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.autorunIcon = v; }},
         {"force", 'f', false, [](CommandLine& c, const std::string&) { c.build.force = true; }},
         {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.build.quiet = true; }},
     };
@@ -255,18 +259,25 @@ const char* const buildHelp =
     "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
     "      --code-page N           Windows code page the target and the message are stored\n"
     "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252]\n"
-    "      --image-option N        number handed to the picture; BMP pictures ignore it [0]\n"
+    "      --image-option N        number handed to the picture; BMP pictures ignore it,\n"
+    "                              and every picture splashpack stores is a BMP [0]\n"
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
     "                              converted, #rrggbb [#ffffff]\n"
-    "      --max-picture WxH       refuse pictures wider or higher than this [32767x32767]\n"
+    "      --max-picture WxH       refuse pictures wider or higher than this, after --fit\n"
+    "                              [32767x32767]\n"
     "      --fit WxH               shrink a picture larger than this screen, keeping its\n"
     "                              proportions, to the size the player would show it at\n"
     "                              [none]\n"
-    "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
-    "                              count 1024 and 1048576 bytes [64M]\n"
+    "      --max-picture-bytes N   refuse pictures whose BMP is larger, after --fit; k and\n"
+    "                              M suffixes count 1024 and 1048576 bytes [64M]\n"
+    "      --max-decoded-pixels N  refuse pictures of more pixels than this before they are\n"
+    "                              read, as --fit too takes them; k and M as above [128M]\n"
     "      --player FILE           player executable to copy [the one built into the tool]\n"
-    "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
+    "  -a, --autorun               also write autorun.inf beside the output, to open it;\n"
+    "                              it is written in --code-page, as Windows reads it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
+    "      --autorun-icon FILE     .ico the disc shows, copied beside the output [the\n"
+    "                              output's own icon]\n"
     "  -f, --force                 replace output files that exist\n"
     "  -q, --quiet                 print nothing but errors\n"
     "\n"
@@ -392,6 +403,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                              " is not relative; the player joins the target to its own folder");
         if (!line.build.autorunLabel.empty() && !line.build.autorun)
             throw UsageError("--autorun-label needs --autorun");
+        if (!line.build.autorunIcon.empty() && !line.build.autorun)
+            throw UsageError("--autorun-icon needs --autorun");
         return line;
     }
     if (operands.size() != 1)

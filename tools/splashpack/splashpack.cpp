@@ -4,6 +4,7 @@
 #include "build_command.h"
 #include "command_line.h"
 #include "preview_command.h"
+#include "splash_build.h"
 #include "splash_file.h"
 #include "tool_error.h"
 
@@ -46,20 +47,34 @@ int inspect(const InspectOptions& options, std::ostream& out) {
     return exitSuccess;
 }
 
-int extract(const ExtractOptions& options, std::ostream& out) {
+// Warns of a file named otherwise than what is written into it, which a file manager then opens
+// with the wrong program.
+void warnOfExtension(const std::string& path, const char* extension, const char* what,
+                     std::ostream& err) {
+    std::string warning = path.empty() ? "" : extensionWarning(path, extension, what);
+    if (!warning.empty())
+        err << "splashpack: warning: " << warning << "\n";
+}
+
+int extract(const ExtractOptions& options, std::ostream& out, std::ostream& err) {
     SplashReport report = readSplash(options.file);
     std::vector<std::string> lines = extractSplash(report, options);
-    if (!options.quiet)
+    if (!options.quiet) {
+        warnOfExtension(options.picture, ".bmp", "a BMP picture", err);
+        warnOfExtension(options.sound, ".wav", "a WAV sound", err);
         for (const std::string& line : lines)
             out << line << "\n";
+    }
     return exitSuccess;
 }
 
-int preview(const PreviewOptions& options, std::ostream& out) {
+int preview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
     std::vector<std::string> lines = runPreview(options);
-    if (!options.quiet)
+    if (!options.quiet) {
+        warnOfExtension(options.output, ".png", "a PNG picture", err);
         for (const std::string& line : lines)
             out << line << "\n";
+    }
     return exitSuccess;
 }
 
@@ -123,9 +138,9 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         case CommandKind::inspect:
             return inspect(line.inspect, out);
         case CommandKind::extract:
-            return extract(line.extract, out);
+            return extract(line.extract, out, err);
         case CommandKind::preview:
-            return preview(line.preview, out);
+            return preview(line.preview, out, err);
         }
     } catch (const UsageError& error) {
         if (answersInJson(arguments))

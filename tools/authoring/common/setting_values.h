@@ -19,6 +19,8 @@ struct Rgb {
 constexpr UINT defaultDisplayTime = 3000;
 constexpr UINT defaultLaunchDelay = 1000;
 constexpr std::uint64_t defaultMaxPictureBytes = 64ull * 1024 * 1024;
+// Pixels of a source picture the decoder may take: four bytes each while it is read.
+constexpr std::uint64_t defaultMaxDecodedPixels = 128ull * 1024 * 1024;
 constexpr const char* allVersionCodes = "1 2 3 4 5 6";
 
 // Largest side of a preview's screen.

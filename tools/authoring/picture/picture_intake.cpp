@@ -74,6 +74,24 @@ void checkBytes(std::uint64_t bytes, const PictureLimits& limits, const char* ho
                          " bytes (--max-picture-bytes)");
 }
 
+void checkDecodable(UINT width, UINT height, const PictureLimits& limits) {
+    std::uint64_t pixels = std::uint64_t(width) * height;
+    if (pixels > limits.maxDecodedPixels)
+        throw InputError("is " + sizeText(width, height) + " pixels (" + std::to_string(pixels) +
+                         "), more than the " + std::to_string(limits.maxDecodedPixels) +
+                         " pixels splashpack reads (--max-decoded-pixels)");
+}
+
+// The limits of the source before it is read: of the splash's picture too, unless a fit
+// follows that makes another picture of it.
+void checkSource(UINT width, UINT height, const PictureLimits& limits) {
+    if (!limits.fitFollows) {
+        checkDimensions(width, height, limits);
+        checkBytes(bitmap24Size(width, height), limits, "would take ");
+    }
+    checkDecodable(width, height, limits);
+}
+
 // Pixels the decoder allocated, freed on every way out.
 class DecodedPixels {
   public:
@@ -155,8 +173,13 @@ std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
 // A BMP that the player reads, within the limits: it goes in byte for byte.
 PreparedPicture acceptedBitmap(const BitmapLayout& layout, std::uint64_t fileSize,
                                const PictureLimits& limits) {
-    checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
-    checkBytes(fileSize, limits, "takes ");
+    if (limits.fitFollows) {
+        // The fit reads it when it shrinks it.
+        checkDecodable(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
+    } else {
+        checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
+        checkBytes(fileSize, limits, "takes ");
+    }
     PreparedPicture prepared;
     prepared.sourceFormat = "BMP";
     prepared.width = static_cast<UINT>(layout.width);
@@ -190,8 +213,7 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     UINT width = static_cast<UINT>(header.width);
     UINT height = static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height)
                                                       : std::int64_t(header.height));
-    checkDimensions(width, height, limits);
-    checkBytes(bitmap24Size(width, height), limits, "would take ");
+    checkSource(width, height, limits);
 
     RgbaPicture picture;
     int frames = 1;
@@ -231,8 +253,7 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     int orientation = format == PictureFormat::jpeg ? jpegOrientation(file.data(), file.size()) : 1;
     if (orientationSwapsSides(orientation))
         std::swap(width, height);
-    checkDimensions(width, height, limits);
-    checkBytes(bitmap24Size(width, height), limits, "would take ");
+    checkSource(width, height, limits);
 
     int frames = 1;
     RgbaPicture picture =
@@ -283,6 +304,16 @@ std::string bitmapVerdictText(BitmapVerdict verdict) {
         return "pixel rows that run past the end of the file";
     }
     return "unknown";
+}
+
+void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
+                        const std::string& name, const PictureLimits& limits) {
+    try {
+        checkDimensions(picture.width, picture.height, limits);
+        checkBytes(bytes, limits, "takes ");
+    } catch (const InputError& error) {
+        throw InputError("picture " + inQuotes(name) + " " + error.what());
+    }
 }
 
 PreparedPicture preparePicture(ByteVector file, const std::string& name,
