@@ -83,7 +83,7 @@ std::vector<unsigned char> toneWave(unsigned channels, std::uint32_t rate, unsig
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
     put(dataBytes, 4);
     for (std::uint32_t n = 0; n < frames; ++n) {
-        const double value = 0.5 * std::sin(2 * M_PI * frequency * n / rate);
+        const double value = 0.5 * std::sin(2 * 3.14159265358979323846 * frequency * n / rate);
         for (unsigned c = 0; c < channels; ++c) {
             if (formatTag == 3) {
                 const float sample = static_cast<float>(value);

@@ -8,8 +8,10 @@
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
 #include "tool_error.h"
+#include "window_layout.h"
 
 #include <stb_image.h>
+#include <stb_image_resize.h>
 
 #include <algorithm>
 #include <climits>
@@ -243,6 +245,54 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     return prepared;
 }
 
+// A JPEG that the fit shrinks, read as three channels and shrunk straight from the decoder's
+// pixels: a camera's picture is never held twice at full size, nor as floats.
+PreparedPicture shrunkJpeg(const ByteVector& file, int orientation, WindowSize source,
+                           WindowSize fitted, const PictureLimits& limits) {
+    if (file.size() > INT_MAX)
+        throw InputError("is too large to read");
+    bool swaps = orientationSwapsSides(orientation);
+    RgbaPicture picture;
+    picture.width = swaps ? fitted.height : fitted.width;
+    picture.height = swaps ? fitted.width : fitted.height;
+    ByteVector rgb(std::size_t(picture.width) * picture.height * 3);
+    {
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        DecodedPixels pixels(stbi_load_from_memory(file.data(), static_cast<int>(file.size()),
+                                                   &width, &height, &channels, 3));
+        if (pixels.get() == nullptr)
+            raiseUnreadable();
+        if (!stbir_resize_uint8_srgb(pixels.get(), width, height, 0, rgb.data(),
+                                     static_cast<int>(picture.width),
+                                     static_cast<int>(picture.height), 0, 3,
+                                     STBIR_ALPHA_CHANNEL_NONE, 0))
+            throw InputError("cannot be resized: out of memory");
+    }
+    picture.rgba.resize(std::size_t(picture.width) * picture.height * 4);
+    for (std::size_t from = 0, to = 0; from < rgb.size(); from += 3, to += 4) {
+        std::memcpy(&picture.rgba[to], &rgb[from], 3);
+        picture.rgba[to + 3] = 255;
+    }
+    PreparedPicture prepared;
+    prepared.sourceFormat = "JPEG";
+    if (orientation != 1) {
+        orientPixels(picture.rgba, picture.width, picture.height, orientation);
+        prepared.notes.push_back("is turned upright as its Exif orientation (" +
+                                 std::to_string(orientation) + ") says");
+    }
+    prepared.converted = true;
+    prepared.width = picture.width;
+    prepared.height = picture.height;
+    prepared.notes.push_back("shrunk from " + sizeText(source.width, source.height) + " to " +
+                             sizeText(fitted.width, fitted.height) + " pixels to fit " +
+                             std::to_string(limits.fitWidth) + " x " +
+                             std::to_string(limits.fitHeight) + " (--fit)");
+    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    return prepared;
+}
+
 PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
                                  const PictureLimits& limits) {
     PreparedPicture prepared;
@@ -254,6 +304,12 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     if (orientationSwapsSides(orientation))
         std::swap(width, height);
     checkSource(width, height, limits);
+    if (format == PictureFormat::jpeg && limits.fitFollows) {
+        WindowSize source{width, height};
+        WindowSize fitted = fitToScreen(source, WindowSize{limits.fitWidth, limits.fitHeight});
+        if (fitted.width != width || fitted.height != height)
+            return shrunkJpeg(file, orientation, source, fitted, limits);
+    }
 
     int frames = 1;
     RgbaPicture picture =

@@ -20,6 +20,8 @@ struct PictureLimits {
     // A fit follows: the limits above apply to the fitted picture (checkPictureLimits), and only
     // maxDecodedPixels to the source.
     bool fitFollows = false;
+    UINT fitWidth = 0; // the fit's screen, with fitFollows
+    UINT fitHeight = 0;
 };
 
 struct PreparedPicture {

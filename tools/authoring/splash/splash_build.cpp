@@ -196,6 +196,8 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     limits.background = options.background;
     limits.maxDecodedPixels = options.maxDecodedPixels;
     limits.fitFollows = options.fitWidth != 0;
+    limits.fitWidth = options.fitWidth;
+    limits.fitHeight = options.fitHeight;
     const InputSource& pictureFile = *inputs.picture;
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
     if (options.fitWidth != 0) {
