@@ -3,6 +3,7 @@
 #include "picture_intake.h"
 
 #include "bitmap_format.h"
+#include "picture_fit.h"
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -381,6 +382,18 @@ TEST(PictureIntake, JpegIsTurnedUprightByItsExifOrientation) {
             EXPECT_EQ(0, largestDifference(expected, shown)) << orientation << " " << bigEndian;
             EXPECT_EQ(orientation == 1 ? 1u : 2u, prepared.notes.size()) << orientation;
         }
+    // Shrunk by --fit as it is read, it comes out as the upright picture shrunk.
+    PictureLimits fit;
+    fit.fitFollows = true;
+    fit.fitWidth = fit.fitHeight = 4;
+    for (unsigned orientation : {1u, 6u}) {
+        const RgbaPicture& expected = upright[orientation - 1];
+        WindowSize size =
+            fitToScreen(WindowSize{expected.width, expected.height}, WindowSize{4, 4});
+        PreparedPicture shrunk = prepare(withOrientation(jpeg, orientation, false), fit);
+        EXPECT_GE(2, largestDifference(resizePicture(expected, size), readBitmap24(shrunk.bitmap)))
+            << orientation;
+    }
     // A value outside 1 to 8 and a cut-short block leave the picture as stored.
     EXPECT_EQ(0, largestDifference(stored,
                                    readBitmap24(prepare(withOrientation(jpeg, 9, false)).bitmap)));
