@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +16,17 @@ ReadOnlyFile::~ReadOnlyFile() {
 bool ReadOnlyFile::open(const std::string& fileName) {
     close();
     int descriptor = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        // Windows tells a missing folder on the way from a missing file.
+        int savedError = errno;
+        std::string::size_type slash = fileName.find_last_of('/');
+        struct stat folder {};
+        if (savedError == ENOENT && slash != std::string::npos &&
+            stat(fileName.substr(0, slash + 1).c_str(), &folder) != 0)
+            savedError = ENOTDIR;
+        errno = savedError;
         return false;
+    }
     struct stat info {};
     // Only regular files hold a payload; a folder fails as it does on Windows.
     if (fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {

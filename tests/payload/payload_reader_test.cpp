@@ -292,6 +292,10 @@ TEST_F(ReaderFiles, AFolderCannotBeOpened) {
 #ifndef _WIN32
     // Windows refuses to open a folder as a file with ERROR_ACCESS_DENIED.
     EXPECT_NE(message.find("GetLastError() = 5\nAccess is denied."), std::string::npos) << message;
+    message = failureOf((folder / "none" / "x.exe").string());
+    EXPECT_NE(message.find("GetLastError() = 3\nThe system cannot find the path specified."),
+              std::string::npos)
+        << message;
 #endif
 }
 

@@ -164,6 +164,14 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
               "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "
               "there when the splash runs",
               warnings[1]);
+    missing.output = "cd/setup.bin";
+    missing.imageOption = 16;
+    warnings = settingsWarnings(missing, TargetSearch{true, ""});
+    ASSERT_EQ(3u, warnings.size());
+    EXPECT_EQ("--image-option 16 is stored but has no effect: every picture splashpack stores is "
+              "a BMP, and BMP pictures ignore it",
+              warnings[1]);
+    EXPECT_EQ("\"cd/setup.bin\" does not end in .exe, though it is a Windows program", warnings[2]);
 }
 
 TEST(BuildCommand, TargetIsLookedForBesideTheOutput) {

@@ -171,6 +171,8 @@ TEST(SplashpackCommandLine, Refusals) {
          "folder"},
         {{"build", "-p", "a", "-o", "b", "--autorun-label", "X"},
          "--autorun-label needs --autorun"},
+        {{"build", "-p", "a", "-o", "b", "--autorun-icon", "d.ico"},
+         "--autorun-icon needs --autorun"},
         {{"inspect"}, "inspect needs the FILE to read"},
         {{"extract", "a", "b"}, "extract reads one FILE; more were given"},
         {{"inspect", "--directory", "x", "a"}, "unknown option --directory for inspect"},

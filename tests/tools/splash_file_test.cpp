@@ -96,7 +96,7 @@ TEST(SplashReport, ExtractWritesThePartsBack) {
               inputErrorOf([&] { extractSplash(report, options); }));
     options.force = true;
     options.picture = folder.path("p.bmp");
-    options.sound = folder.path("p.bmp");
+    options.sound = folder.path("./p.bmp");
     EXPECT_EQ("the picture and the sound would both be written to \"" + folder.path("p.bmp") + "\"",
               inputErrorOf([&] { extractSplash(report, options); }));
     options.sound = report.file;

@@ -76,7 +76,9 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
         {"sound", report.sound,
          options.sound.empty() ? (directory / (stem + ".wav")).string() : options.sound},
     };
-    if (!report.picture.empty() && !report.sound.empty() && parts[0].path == parts[1].path)
+    std::error_code error;
+    if (!report.picture.empty() && !report.sound.empty() &&
+        fs::weakly_canonical(parts[0].path, error) == fs::weakly_canonical(parts[1].path, error))
         throw InputError("the picture and the sound would both be written to \"" + parts[0].path +
                          "\"");
     for (const Part& part : parts) {
