@@ -80,14 +80,22 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
                 .string();
         if (!sameFile(beside, options.autorunIcon)) {
             iconPath = beside;
-            if (sameFile(iconPath, options.output) || iconPath == options.output ||
-                fs::path(iconPath).filename() == "autorun.inf")
+            fs::path name = fs::path(iconPath).filename();
+            if (name == fs::path(options.output).filename() || name == "autorun.inf")
                 throw InputError("the icon " + inQuotes(options.autorunIcon) +
                                  " would be copied over another output of this build");
             checkNotAnInput(iconPath, options);
             checkOutputFree(iconPath, options.force);
         }
     }
+    // Decided before the picture is read, so that a name the code page cannot hold is refused
+    // at once.
+    AutorunFile autorun;
+    if (!autorunPath.empty())
+        autorun = autorunFile(
+            commandLineTextToUtf8(fs::path(options.output).filename().string()),
+            commandLineTextToUtf8(fs::path(options.autorunIcon).filename().string()),
+            commandLineTextToUtf8(options.autorunLabel), options.codePage, systemCodePage());
 
     ByteVector playerStorage;
     BuildInputs inputs;
@@ -104,15 +112,8 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     SplashBuild splash = buildSplash(options, inputs);
     outcome.notes = std::move(splash.notes);
     outcome.warnings = std::move(splash.warnings);
-    AutorunFile autorun;
-    if (!autorunPath.empty()) {
-        autorun = autorunFile(
-            commandLineTextToUtf8(fs::path(options.output).filename().string()),
-            commandLineTextToUtf8(fs::path(options.autorunIcon).filename().string()),
-            commandLineTextToUtf8(options.autorunLabel), options.codePage, systemCodePage());
-        outcome.warnings.insert(outcome.warnings.end(), autorun.warnings.begin(),
-                                autorun.warnings.end());
-    }
+    outcome.warnings.insert(outcome.warnings.end(), autorun.warnings.begin(),
+                            autorun.warnings.end());
 
     writeJoinedFileAtomically(options.output, splash.parts, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
