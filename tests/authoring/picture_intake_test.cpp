@@ -3,6 +3,7 @@
 #include "picture_intake.h"
 
 #include "bitmap_format.h"
+#include "picture_fit.h"
 #include "test_files.h"
 #include "tool_error.h"
 
@@ -283,6 +284,10 @@ TEST(PictureIntake, LimitsRefuseLargePictures) {
               refusalOf(png, limits));
     limits.maxBytes = 2630;
     EXPECT_EQ("", refusalOf(png, limits));
+    limits.maxDecodedPixels = 850;
+    EXPECT_EQ("picture \"in\" is 37 x 23 pixels (851), more than the 850 pixels splashpack reads "
+              "(--max-decoded-pixels)",
+              refusalOf(png, limits));
 
     PictureLimits bitmapLimits;
     bitmapLimits.maxBytes = 1000;
@@ -309,6 +314,8 @@ TEST(PictureIntake, LimitsRefuseLargePictures) {
 TEST(PictureIntake, UnreadablePicturesAreRefused) {
     ByteVector png = encodePng(gradientPicture(8, 8, false), 3);
     ByteVector truncated(png.begin(), png.end() - 20);
+    ByteVector overMasks = corpusFile("g/rgb16-565.bmp");
+    setBytes32(overMasks, 10, 54); // the pixels start where the masks do
     ByteVector shortRle = corpusFile("g/pal8rle.bmp");
     setBytes32(shortRle, 34, UINT(shortRle.size())); // an image size past the end
     struct Case {
@@ -335,6 +342,8 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
          "picture \"in\" is damaged: its run-length data moves outside the picture"},
         {corpusFile("b/rletopdown.bmp"),
          "picture \"in\" is run-length compressed and top-down, which BMP does not allow"},
+        {overMasks, "picture \"in\" places its pixels (offset 54) over its colour masks, "
+                    "which end at offset 66"},
         {shortRle,
          "picture \"in\" is cut short: its compressed pixels run past the end of the file"},
         {corpusFile("q/pal2.bmp"),
@@ -373,6 +382,18 @@ TEST(PictureIntake, JpegIsTurnedUprightByItsExifOrientation) {
             EXPECT_EQ(0, largestDifference(expected, shown)) << orientation << " " << bigEndian;
             EXPECT_EQ(orientation == 1 ? 1u : 2u, prepared.notes.size()) << orientation;
         }
+    // Shrunk by --fit as it is read, it comes out as the upright picture shrunk.
+    PictureLimits fit;
+    fit.fitFollows = true;
+    fit.fitWidth = fit.fitHeight = 4;
+    for (unsigned orientation : {1u, 6u}) {
+        const RgbaPicture& expected = upright[orientation - 1];
+        WindowSize size =
+            fitToScreen(WindowSize{expected.width, expected.height}, WindowSize{4, 4});
+        PreparedPicture shrunk = prepare(withOrientation(jpeg, orientation, false), fit);
+        EXPECT_GE(2, largestDifference(resizePicture(expected, size), readBitmap24(shrunk.bitmap)))
+            << orientation;
+    }
     // A value outside 1 to 8 and a cut-short block leave the picture as stored.
     EXPECT_EQ(0, largestDifference(stored,
                                    readBitmap24(prepare(withOrientation(jpeg, 9, false)).bitmap)));

@@ -90,6 +90,15 @@ TEST(SoundCheck, WarningsAndLength) {
     floating[20] = 3;
     ByteVector noData = waveFile(1, 8000, 8, 10);
     noData[36] = 'x';
+    // 24-bit PCM in the extensible form: cbSize 22, valid bits, channel mask, the PCM sub-format.
+    ByteVector extensible = waveFile(2, 8000, 24, 48000);
+    extensible[4] += 24;
+    extensible[16] = 40;
+    extensible[20] = 0xFE;
+    extensible[21] = 0xFF;
+    const ByteVector extension = {22, 0, 24, 0, 3, 0, 0, 0, 1, 0};
+    extensible.insert(extensible.begin() + 36, extension.begin(), extension.end());
+    extensible.insert(extensible.begin() + 46, 14, 0);
     struct Case {
         ByteVector file;
         UINT displayTime;
@@ -124,6 +133,12 @@ TEST(SoundCheck, WarningsAndLength) {
          {"sound \"s.wav\" is IEEE float, 1 channel, 8000 Hz, 32 bit, not PCM: it plays only "
           "where Windows has a codec for it, and silently not at all elsewhere; --sound-bits 16 "
           "stores it as plain PCM"}},
+        {extensible,
+         1000,
+         "1000 ms",
+         {"sound \"s.wav\" is extensible, 24-bit PCM, 2 channels, 8000 Hz, not plain PCM: it "
+          "plays only where Windows has a codec for it, and silently not at all elsewhere; "
+          "--sound-bits 16 stores it as plain PCM"}},
     };
     for (const Case& c : cases) {
         SoundFacts facts = checkSound(c.file, "s.wav");

@@ -9,6 +9,7 @@
 #include "splash_report.h"
 #include "system_code_page.h"
 #include "test_files.h"
+#include "tool_error.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,10 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
         f.options.fitWidth = c.fitWidth;
         f.options.fitHeight = c.fitHeight;
         f.options.resolution = "200 x 150";
+        // The limits are those of the picture that goes in, after the fit.
+        f.options.maxWidth = 201;
+        f.options.maxHeight = 150;
+        f.options.maxPictureBytes = 54 + 604 * 150;
         ByteVector shown = readSplashBytes(f.build(), f.options.output, systemCodePage()).picture;
         RgbaPicture picture = readBitmap24(shown);
         EXPECT_EQ(c.width, picture.width);
@@ -172,6 +177,19 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
         bool warned = std::any_of(f.warnings.begin(), f.warnings.end(),
                                   [](const std::string& w) { return w.find("--fit") != w.npos; });
         EXPECT_EQ(c.stretchWarned, warned);
+    }
+    CoreBuild tooLarge;
+    tooLarge.picture = encodeBitmap24(stripes, Rgb{});
+    tooLarge.options.fitWidth = 200;
+    tooLarge.options.fitHeight = 150;
+    tooLarge.options.maxPictureBytes = 1000;
+    try {
+        tooLarge.build();
+        ADD_FAILURE() << "a fitted picture above --max-picture-bytes was taken";
+    } catch (const InputError& error) {
+        EXPECT_EQ(std::string("picture \"logo.bmp\" takes 75054 bytes, more than the limit of "
+                              "1000 bytes (--max-picture-bytes)"),
+                  error.what());
     }
     EXPECT_EQ("the picture of 201 x 150 is larger than the smallest screen (200 x 150), where "
               "the player stretches it to 200 x 149 on every paint: slower to show, and coarser "

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -163,6 +164,14 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
               "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "
               "there when the splash runs",
               warnings[1]);
+    missing.output = "cd/setup.bin";
+    missing.imageOption = 16;
+    warnings = settingsWarnings(missing, TargetSearch{true, ""});
+    ASSERT_EQ(3u, warnings.size());
+    EXPECT_EQ("--image-option 16 is stored but has no effect: every picture splashpack stores is "
+              "a BMP, and BMP pictures ignore it",
+              warnings[1]);
+    EXPECT_EQ("\"cd/setup.bin\" does not end in .exe, though it is a Windows program", warnings[2]);
 }
 
 TEST(BuildCommand, TargetIsLookedForBesideTheOutput) {
@@ -359,16 +368,67 @@ TEST(BuildCommand, PlayersThatAreRefused) {
                       "player \"" + signedPlayer.options.player + "\" is signed: "));
 }
 
+// autorun.inf is read in the machine's ANSI code page, so it is written in the splash's.
 TEST(BuildCommand, AutorunOpensTheSplash) {
-    EXPECT_EQ("[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n", autorunText("setup.exe", ""));
-    EXPECT_EQ("[autorun]\r\nopen=a.exe\r\nicon=a.exe\r\nlabel=Demo Disc\r\n",
-              autorunText("a.exe", "Demo Disc"));
+    struct Case {
+        const char* program;
+        const char* icon;
+        const char* label;
+        UINT codePage;
+        std::string text; // "" when refused
+        std::string problem;
+    };
+    const std::string tooLong = "autorun.inf names \"demonstration.exe\", which is no 8.3 name: a "
+                                "disc written without long names holds it under a shortened "
+                                "name, and autorun.inf then names a file that is not there";
+    const Case cases[] = {
+        {"setup.exe", "", "", 1252, "[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n", ""},
+        {"a.exe", "disc.ico", "Demo Disc", 1252,
+         "[autorun]\r\nopen=a.exe\r\nicon=disc.ico\r\nlabel=Demo Disc\r\n", ""},
+        {"d\xc3\xa9mo.exe", "", "\xd0\x9c\xd0\xbe\xd0\xb9 \xd0\xb4\xd0\xb8\xd1\x81\xd0\xba", 1251,
+         "",
+         "the output's name \"d\xc3\xa9mo.exe\" holds U+00E9 (\xc3\xa9), which code page 1251 "
+         "cannot hold; choose another --code-page or leave it out"},
+        {"setup.exe", "", "\xd0\x9c\xd0\xbe\xd0\xb9 \xd0\xb4\xd0\xb8\xd1\x81\xd0\xba", 1251,
+         "[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\nlabel=\xcc\xee\xe9 \xe4\xe8\xf1\xea\r\n",
+         ""},
+        {"d\xc3\xa9mo.exe", "", "", 1252, "[autorun]\r\nopen=d\xe9mo.exe\r\nicon=d\xe9mo.exe\r\n",
+         ""},
+        {"setup.exe", "", "\xe6\x97\xa5", 1252, "",
+         "--autorun-label holds U+65E5 (\xe6\x97\xa5), which code page 1252 cannot hold; choose "
+         "another --code-page or leave it out"},
+        {"demonstration.exe", "", "", 1252,
+         "[autorun]\r\nopen=demonstration.exe\r\nicon=demonstration.exe\r\n", tooLong},
+    };
+    for (const Case& c : cases) {
+        std::string problem;
+        AutorunFile file;
+        try {
+            file = autorunFile(c.program, c.icon, c.label, c.codePage, systemCodePage());
+            if (!file.warnings.empty())
+                problem = file.warnings[0];
+        } catch (const InputError& error) {
+            problem = error.what();
+        }
+        EXPECT_EQ(c.problem, problem) << c.program;
+        EXPECT_EQ(c.text, std::string(file.bytes.begin(), file.bytes.end())) << c.program;
+    }
+
+    // The author's icon is copied beside the splash and named there.
     BuildFixture f;
     f.options.autorun = true;
     f.options.autorunLabel = "Demo";
+    std::filesystem::create_directory(f.folder.path("art"));
+    f.options.autorunIcon = f.folder.path("art/disc.ico");
+    writeFile(f.options.autorunIcon, {'M', 'Z', 1, 0, 1, 0});
+    EXPECT_EQ("icon \"" + f.options.autorunIcon + "\" is not a Windows icon (.ico) file",
+              f.errorOf<InputError>());
+    const ByteVector icon = {0, 0, 1, 0, 1, 0, 16, 16};
+    writeFile(f.options.autorunIcon, icon);
     BuildOutcome outcome = f.build();
-    std::string text = autorunText("setup.exe", "Demo");
+    std::string text = autorunText("setup.exe", "disc.ico", "Demo");
     EXPECT_EQ(ByteVector(text.begin(), text.end()), readFile(f.folder.path("autorun.inf")));
-    ASSERT_EQ(2u, outcome.written.size());
+    EXPECT_EQ(icon, readFile(f.folder.path("disc.ico")));
+    ASSERT_EQ(3u, outcome.written.size());
     EXPECT_EQ("wrote \"" + f.folder.path("autorun.inf") + "\"", outcome.written[1]);
 }

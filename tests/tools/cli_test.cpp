@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <pty.h>
 #include <set>
 #include <sys/wait.h>
@@ -62,7 +63,7 @@ TEST(SplashpackProgram, ExitCodesAndStreams) {
     ProgramRun usage = run(folder, {"build", "--picture"});
     EXPECT_EQ(2, usage.exitCode);
     EXPECT_EQ("", usage.out);
-    EXPECT_EQ("splashpack: --picture needs a value\nTry 'splashpack --help'.\n", usage.err);
+    EXPECT_EQ("splashpack: --picture needs a value\nTry 'splashpack build --help'.\n", usage.err);
     EXPECT_EQ(2, run(folder, {}).exitCode);
 
     ProgramRun missing = run(folder, {"inspect", folder.path("none.exe")});
@@ -180,23 +181,37 @@ TEST(SplashpackProgram, BuildInspectExtract) {
     EXPECT_EQ(nlohmann::json::parse(R"(["98", "me"])"),
               nlohmann::json::parse(json.out)["versions"]);
 
+    // The folder is made when it is not there yet.
     ProgramRun extract =
-        run(folder, {"extract", "-f", "-C", folder.path(""), folder.path("demo.exe")});
+        run(folder, {"extract", "-C", folder.path("out/"), folder.path("demo.exe")});
     EXPECT_EQ(0, extract.exitCode) << extract.err;
-    EXPECT_EQ(waveFile(2, 44100, 16, 40), readFile(folder.path("demo.wav")));
+    EXPECT_EQ(waveFile(2, 44100, 16, 40), readFile(folder.path("out/demo.wav")));
     EXPECT_EQ(0, largestDifference(gradientPicture(20, 10, false),
-                                   readBitmap24(readFile(folder.path("demo.bmp")))));
+                                   readBitmap24(readFile(folder.path("out/demo.bmp")))));
 
     // -q prints nothing but errors in every command.
     for (std::vector<std::string> quiet :
          {std::vector<std::string>{"inspect", "-q", folder.path("demo.exe")},
           std::vector<std::string>{"inspect", "-q", "--json", folder.path("demo.exe")},
           std::vector<std::string>{"extract", "-q", "-f", "-C", folder.path(""),
-                                   folder.path("demo.exe")}}) {
+                                   folder.path("demo.exe")},
+          std::vector<std::string>{"preview", "-fq", "--screen", "800x600", "-o",
+                                   folder.path("demo.png"), folder.path("demo.exe")}}) {
         ProgramRun silent = run(folder, quiet);
         EXPECT_EQ(0, silent.exitCode) << quiet[0];
         EXPECT_EQ("", silent.out + silent.err) << quiet[0];
     }
+    // preview writes over its splash through no spelling of the path.
+    std::filesystem::create_symlink(folder.path("demo.exe"), folder.path("link.exe"));
+    ByteVector splash = readFile(folder.path("demo.exe"));
+    for (const std::string& output : {folder.path("./demo.exe"), folder.path("link.exe")}) {
+        ProgramRun kept = run(folder, {"preview", "-f", "--screen", "800x600", "-o", output,
+                                       folder.path("demo.exe")});
+        EXPECT_EQ(1, kept.exitCode) << output;
+        EXPECT_EQ("splashpack: \"" + output + "\" is the splash itself; it is never written\n",
+                  kept.err);
+    }
+    EXPECT_EQ(splash, readFile(folder.path("demo.exe")));
     ProgramRun refused = run(folder, {"inspect", "-q", folder.path("autorun.inf")});
     EXPECT_EQ(1, refused.exitCode);
     EXPECT_EQ("", refused.out);

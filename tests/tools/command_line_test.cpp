@@ -63,13 +63,14 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "--sound-bits",
                                          "8",
                                          "--mono",
+                                         "--max-decoded-pixels",
+                                         "1k",
                                          "--player",
                                          "player.exe",
                                          "-a",
                                          "--autorun-label",
                                          "Demo",
-                                         "-f",
-                                         "-q"});
+                                         "-fq"});
     ASSERT_EQ(CommandKind::build, line.kind);
     const BuildOptions& b = line.build;
     EXPECT_EQ("logo.png", b.picture);
@@ -94,6 +95,7 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_EQ(2u * 1024 * 1024, b.maxPictureBytes);
     EXPECT_EQ(1024u, b.fitWidth);
     EXPECT_EQ(768u, b.fitHeight);
+    EXPECT_EQ(1024u, b.maxDecodedPixels);
     EXPECT_EQ("player.exe", b.player);
     EXPECT_TRUE(b.autorun);
     EXPECT_EQ("Demo", b.autorunLabel);
@@ -170,6 +172,9 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"build", "--min-color-depth", "8", "-c", "16"},
          "--min-colour-depth is given more than once"},
         {{"build", "-d", "3"}, "--display-time: \"3\" has no unit; write 3s or 3ms"},
+        {{"build", "-l", "4294967246ms"},
+         "--launch-delay: \"4294967246ms\" is longer than 4294967245 ms: the player keeps the "
+         "splash up at least 50 ms past the launch delay and counts that sum in 32 bits"},
         {{"build", "--versions", "win7"},
          "--versions: \"win7\" is not a Windows version; use 95, 98, me, nt4, 2000, xp or all"},
         {{"build", "--colours", "8"}, "--colours: \"8\" is not 256, 16 or system"},
@@ -184,6 +189,8 @@ TEST(SplashpackCommandLine, Refusals) {
          "folder"},
         {{"build", "-p", "a", "-o", "b", "--autorun-label", "X"},
          "--autorun-label needs --autorun"},
+        {{"build", "-p", "a", "-o", "b", "--autorun-icon", "d.ico"},
+         "--autorun-icon needs --autorun"},
         {{"inspect"}, "inspect needs the FILE to read"},
         {{"extract", "a", "b"}, "extract reads one FILE; more were given"},
         {{"inspect", "--directory", "x", "a"}, "unknown option --directory for inspect"},

@@ -47,6 +47,9 @@ TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
             bytes.push_back(static_cast<unsigned char>(payload >> shift));
         return bytes;
     };
+    ByteVector appended = appendSplash(fakePlayer(), sampleSplash());
+    const std::size_t splashEnd = appended.size();
+    appended.insert(appended.end(), 7, 'x');
     struct Case {
         const char* name;
         ByteVector bytes; // none written when empty
@@ -61,6 +64,9 @@ TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
          "its trailer gives a payload of 5000 bytes, which points past the start of the file "
          "(4116 bytes)"},
         {"missing.exe", {}, "it does not exist"},
+        {"appended.exe", appended,
+         "its splash trailer ends at byte " + std::to_string(splashEnd) +
+             " and 7 bytes follow it; the player looks for the trailer only at the very end"},
     };
     for (const Case& c : cases) {
         std::string path = folder.path(c.name);
@@ -90,7 +96,7 @@ TEST(SplashReport, ExtractWritesThePartsBack) {
               inputErrorOf([&] { extractSplash(report, options); }));
     options.force = true;
     options.picture = folder.path("p.bmp");
-    options.sound = folder.path("p.bmp");
+    options.sound = folder.path("./p.bmp");
     EXPECT_EQ("the picture and the sound would both be written to \"" + folder.path("p.bmp") + "\"",
               inputErrorOf([&] { extractSplash(report, options); }));
     options.sound = report.file;

@@ -31,7 +31,7 @@ PlayerImage choosePlayer(const BuildOptions& options, const PlayerImage& embedde
 
 void checkNotAnInput(const std::string& output, const BuildOptions& options) {
     for (const std::string* input :
-         {&options.picture, &options.sound, &options.player, &options.like})
+         {&options.picture, &options.sound, &options.player, &options.like, &options.autorunIcon})
         if (!input->empty() && sameFile(output, *input))
             throw InputError(inQuotes(output) +
                              " is an input of this build; inputs are never written");
@@ -111,6 +111,8 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     BuildOptions options = given;
     BuildOutcome outcome;
     std::string autorunPath;
+    std::string iconPath; // where the author's icon is copied to; empty when it is there already
+    ByteVector icon;
     if (options.autorun) {
         checkAutorunName(fs::path(options.output).filename().string());
         autorunPath = (fs::path(options.output).parent_path() / "autorun.inf").string();
@@ -121,6 +123,30 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
         checkNotAnInput(autorunPath, options);
         checkOutputFree(autorunPath, options.force);
     }
+    if (!options.autorunIcon.empty()) {
+        icon = readInputFile(options.autorunIcon, "icon");
+        checkAutorunIcon(icon, options.autorunIcon);
+        std::string beside =
+            (fs::path(options.output).parent_path() / fs::path(options.autorunIcon).filename())
+                .string();
+        if (!sameFile(beside, options.autorunIcon)) {
+            iconPath = beside;
+            fs::path name = fs::path(iconPath).filename();
+            if (name == fs::path(options.output).filename() || name == "autorun.inf")
+                throw InputError("the icon " + inQuotes(options.autorunIcon) +
+                                 " would be copied over another output of this build");
+            checkNotAnInput(iconPath, options);
+            checkOutputFree(iconPath, options.force);
+        }
+    }
+    // Decided before the picture is read, so that a name the code page cannot hold is refused
+    // at once.
+    AutorunFile autorun;
+    if (!autorunPath.empty())
+        autorun = autorunFile(
+            commandLineTextToUtf8(fs::path(options.output).filename().string()),
+            commandLineTextToUtf8(fs::path(options.autorunIcon).filename().string()),
+            commandLineTextToUtf8(options.autorunLabel), options.codePage, systemCodePage());
 
     ByteVector playerStorage;
     BuildInputs inputs;
@@ -140,16 +166,20 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     SplashBuild splash = buildSplash(options, inputs);
     outcome.notes = std::move(splash.notes);
     outcome.warnings = std::move(splash.warnings);
+    outcome.warnings.insert(outcome.warnings.end(), autorun.warnings.begin(),
+                            autorun.warnings.end());
 
     writeJoinedFileAtomically(options.output, splash.parts, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
                               std::to_string(splash.size) + " bytes)");
     outcome.startTimes = splash.startTimes;
     if (!autorunPath.empty()) {
-        std::string text =
-            autorunText(fs::path(options.output).filename().string(), options.autorunLabel);
-        writeFileAtomically(autorunPath, ByteVector(text.begin(), text.end()), options.force);
+        writeFileAtomically(autorunPath, autorun.bytes, options.force);
         outcome.written.push_back("wrote " + inQuotes(autorunPath));
+    }
+    if (!iconPath.empty()) {
+        writeFileAtomically(iconPath, icon, options.force);
+        outcome.written.push_back("wrote " + inQuotes(iconPath));
     }
     return outcome;
 }

@@ -30,7 +30,7 @@ const Rules& buildRules() {
         {"display-time", 'd', true,
          [](CommandLine& c, const std::string& v) { c.build.displayTime = parseDuration(v); }},
         {"launch-delay", 'l', true,
-         [](CommandLine& c, const std::string& v) { c.build.launchDelay = parseDuration(v); }},
+         [](CommandLine& c, const std::string& v) { c.build.launchDelay = parseLaunchDelay(v); }},
         {"versions", 'w', true,
          [](CommandLine& c, const std::string& v) { c.build.versionList = parseVersionNames(v); }},
         {"min-resolution", 'r', true,
@@ -71,11 +71,15 @@ const Rules& buildRules() {
          }},
         {"mono", 0, false,
          [](CommandLine& c, const std::string&) { c.build.soundTarget.mono = true; }},
+        {"max-decoded-pixels", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.maxDecodedPixels = parseByteSize(v); }},
         {"player", 0, true, [](CommandLine& c, const std::string& v) { c.build.player = v; }},
         {"like", 0, true, [](CommandLine& c, const std::string& v) { c.build.like = v; }},
         {"autorun", 'a', false, [](CommandLine& c, const std::string&) { c.build.autorun = true; }},
         {"autorun-label", 0, true,
          [](CommandLine& c, const std::string& v) { c.build.autorunLabel = v; }},
+        {"autorun-icon", 0, true,
+         [](CommandLine& c, const std::string& v) { c.build.autorunIcon = v; }},
         {"force", 'f', false, [](CommandLine& c, const std::string&) { c.build.force = true; }},
         {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.build.quiet = true; }},
     };
@@ -135,6 +139,7 @@ const Rules& previewRules() {
          }},
         {"output", 'o', true, [](CommandLine& c, const std::string& v) { c.preview.output = v; }},
         {"force", 'f', false, [](CommandLine& c, const std::string&) { c.preview.force = true; }},
+        {"quiet", 'q', false, [](CommandLine& c, const std::string&) { c.preview.quiet = true; }},
         {"code-page", 0, true,
          [](CommandLine& c, const std::string& v) { c.preview.codePage = parseCodePage(v); }},
     };
@@ -166,8 +171,10 @@ const OptionRule* findRule(const Rules& rules, const std::string& longName, char
 
 // Reads the options and operands that follow the command's name.
 void parseCommandArguments(CommandLine& line, const Rules& rules,
-                           const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& given,
                            std::vector<std::string>& operands) {
+    // Short flags written together ("-fq") are taken apart into this copy as they are met.
+    std::vector<std::string> arguments = given;
     std::set<std::string> seen;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -210,6 +217,11 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             }
             written = argument.substr(0, 2);
             rule = findRule(rules, "", argument[1]);
+            if (rule != nullptr && !rule->takesValue && valueAttached) {
+                arguments.insert(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                 "-" + value);
+                valueAttached = false;
+            }
         }
         if (rule == nullptr)
             throw UsageError(std::string("unknown option ") + written + " for " +
@@ -273,15 +285,19 @@ const char* const buildHelp =
     "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
     "      --code-page N           Windows code page the target and the message are stored\n"
     "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252]\n"
-    "      --image-option N        number handed to the picture; BMP pictures ignore it [0]\n"
+    "      --image-option N        number handed to the picture; BMP pictures ignore it,\n"
+    "                              and every picture splashpack stores is a BMP [0]\n"
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
     "                              converted, #rrggbb [#ffffff]\n"
-    "      --max-picture WxH       refuse pictures wider or higher than this [32767x32767]\n"
+    "      --max-picture WxH       refuse pictures wider or higher than this, after --fit\n"
+    "                              [32767x32767]\n"
     "      --fit WxH               shrink a picture larger than this screen, keeping its\n"
     "                              proportions, to the size the player would show it at\n"
     "                              [none]\n"
-    "      --max-picture-bytes N   refuse pictures whose BMP is larger; k and M suffixes\n"
-    "                              count 1024 and 1048576 bytes [64M]\n"
+    "      --max-picture-bytes N   refuse pictures whose BMP is larger, after --fit; k and\n"
+    "                              M suffixes count 1024 and 1048576 bytes [64M]\n"
+    "      --max-decoded-pixels N  refuse pictures of more pixels than this before they are\n"
+    "                              read, as --fit too takes them; k and M as above [128M]\n"
     "      --colours N             store the picture in 256 or 16 colours of its own, or in\n"
     "                              the 20 colours of a 256-colour screen (system); a third\n"
     "                              or a sixth of the bytes (also --colors) [all it has]\n"
@@ -295,8 +311,11 @@ const char* const buildHelp =
     "      --like FILE             start from the settings, picture and sound of the splash\n"
     "                              FILE; the options given replace them, and an empty\n"
     "                              --sound, --target or --message leaves that out\n"
-    "  -a, --autorun               also write autorun.inf beside the output, to open it\n"
+    "  -a, --autorun               also write autorun.inf beside the output, to open it;\n"
+    "                              it is written in --code-page, as Windows reads it\n"
     "      --autorun-label TEXT    drive label that autorun.inf gives the disc [none]\n"
+    "      --autorun-icon FILE     .ico the disc shows, copied beside the output [the\n"
+    "                              output's own icon]\n"
     "  -f, --force                 replace output files that exist\n"
     "  -q, --quiet                 print nothing but errors\n"
     "\n"
@@ -343,7 +362,8 @@ const char* const previewHelp =
     "                       bits of red, green and blue of a 16-bit screen [565]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
     "      --code-page N    code page the texts were stored in [1252]\n"
-    "  -f, --force          replace the output file if it exists\n";
+    "  -f, --force          replace the output file if it exists\n"
+    "  -q, --quiet          print nothing but errors\n";
 
 } // namespace
 
@@ -426,6 +446,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                              " is not relative; the player joins the target to its own folder");
         if (!line.build.autorunLabel.empty() && !line.build.autorun)
             throw UsageError("--autorun-label needs --autorun");
+        if (!line.build.autorunIcon.empty() && !line.build.autorun)
+            throw UsageError("--autorun-icon needs --autorun");
         return line;
     }
     if (operands.size() != 1)

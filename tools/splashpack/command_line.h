@@ -50,6 +50,7 @@ struct PreviewOptions {
     OsVersion windows = osVersionForCode(6);
     UINT codePage = defaultCodePage; // of the stored texts
     bool force = false;
+    bool quiet = false;
 };
 
 enum class CommandKind { help, version, build, inspect, extract, preview };

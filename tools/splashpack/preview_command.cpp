@@ -83,8 +83,12 @@ PreviewOutcome runPreview(const PreviewOptions& options, std::ostream& standardO
     if (toStandardOutput && standardOutputIsTerminal())
         throw InputError("standard output is a terminal; -o - writes the PNG only into a file "
                          "or a pipe");
-    if (!toStandardOutput)
+    if (!toStandardOutput) {
+        if (sameFile(options.output, options.file))
+            throw InputError(inQuotes(options.output) +
+                             " is the splash itself; it is never written");
         checkOutputFree(options.output, options.force);
+    }
     SplashReport report = readSplash(options.file, options.codePage);
     PreviewScreen screen;
     screen.width = options.screenWidth;

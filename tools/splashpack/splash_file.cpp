@@ -7,6 +7,7 @@
 #include "system_code_page.h"
 #include "tool_error.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -34,7 +35,17 @@ std::string damageInWords(const std::string& path) {
         if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
             return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
     }
-    return splashDamage(size, trailer);
+    // Bytes added after a splash hide its trailer from the player; the whole file tells where
+    // it went.
+    std::uint64_t earlierEnd = 0;
+    if (size >= trailerSize && size <= largestInputFile &&
+        std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0) {
+        ByteVector whole(static_cast<std::size_t>(size));
+        file.seekg(0);
+        if (file.read(reinterpret_cast<char*>(whole.data()), static_cast<std::streamsize>(size)))
+            earlierEnd = earlierTrailerEnd(whole.data(), whole.size());
+    }
+    return splashDamage(size, trailer, earlierEnd);
 }
 
 } // namespace
@@ -71,7 +82,9 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
         {"sound", report.sound,
          options.sound.empty() ? (directory / (stem + ".wav")).string() : options.sound},
     };
-    if (!report.picture.empty() && !report.sound.empty() && parts[0].path == parts[1].path)
+    std::error_code error;
+    if (!report.picture.empty() && !report.sound.empty() &&
+        fs::weakly_canonical(parts[0].path, error) == fs::weakly_canonical(parts[1].path, error))
         throw InputError("the picture and the sound would both be written to \"" + parts[0].path +
                          "\"");
     for (const Part& part : parts) {
@@ -80,6 +93,15 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
         if (sameFile(part.path, report.file))
             throw InputError("\"" + part.path + "\" is the splash itself; it is never written");
         checkOutputFree(part.path, options.force);
+    }
+    bool intoDirectory = (!report.picture.empty() && options.picture.empty()) ||
+                         (!report.sound.empty() && options.sound.empty());
+    if (intoDirectory) {
+        std::error_code error;
+        fs::create_directories(directory, error);
+        if (error)
+            throw InputError("cannot create the folder \"" + options.directory +
+                             "\": " + error.message());
     }
     std::vector<std::string> lines;
     for (const Part& part : parts) {

@@ -5,6 +5,7 @@
 #include "command_line.h"
 #include "player_bytes.h"
 #include "preview_command.h"
+#include "splash_build.h"
 #include "splash_file.h"
 #include "tool_error.h"
 
@@ -36,23 +37,39 @@ int inspect(const InspectOptions& options, std::ostream& out, const PlayerImage&
     return exitSuccess;
 }
 
-int extract(const ExtractOptions& options, std::ostream& out) {
+// Warns of a file named otherwise than what is written into it, which a file manager then opens
+// with the wrong program.
+void warnOfExtension(const std::string& path, const char* extension, const char* what,
+                     std::ostream& err) {
+    std::string warning = path.empty() ? "" : extensionWarning(path, extension, what);
+    if (!warning.empty())
+        err << "splashpack: warning: " << warning << "\n";
+}
+
+int extract(const ExtractOptions& options, std::ostream& out, std::ostream& err) {
     SplashReport report = readSplash(options.file);
     std::vector<std::string> lines = extractSplash(report, options);
-    if (!options.quiet)
+    if (!options.quiet) {
+        warnOfExtension(options.picture, ".bmp", "a BMP picture", err);
+        warnOfExtension(options.sound, ".wav", "a WAV sound", err);
         for (const std::string& line : lines)
             out << line << "\n";
+    }
     return exitSuccess;
 }
 
 int preview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
     PreviewOutcome outcome = runPreview(options, out);
-    for (const std::string& warning : outcome.warnings)
-        err << "splashpack: warning: " << warning << "\n";
-    // The PNG may hold standard output; the timeline then goes beside it.
-    std::ostream& lines = options.output == "-" ? err : out;
-    for (const std::string& line : outcome.lines)
-        lines << line << "\n";
+    if (!options.quiet) {
+        if (options.output != "-")
+            warnOfExtension(options.output, ".png", "a PNG picture", err);
+        for (const std::string& warning : outcome.warnings)
+            err << "splashpack: warning: " << warning << "\n";
+        // The PNG may hold standard output; the timeline then goes beside it.
+        std::ostream& lines = options.output == "-" ? err : out;
+        for (const std::string& line : outcome.lines)
+            lines << line << "\n";
+    }
     return exitSuccess;
 }
 
@@ -68,6 +85,15 @@ bool answersInJson(const std::vector<std::string>& arguments) {
             return true;
     }
     return false;
+}
+
+// The command whose help a usage error points to, with a space; empty for the overview.
+std::string helpCommand(const std::vector<std::string>& arguments) {
+    if (!arguments.empty())
+        for (const char* command : {"build", "inspect", "extract", "preview"})
+            if (arguments[0] == command)
+                return arguments[0] + " ";
+    return "";
 }
 
 } // namespace
@@ -105,14 +131,15 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         case CommandKind::inspect:
             return inspect(line.inspect, out, embedded);
         case CommandKind::extract:
-            return extract(line.extract, out);
+            return extract(line.extract, out, err);
         case CommandKind::preview:
             return preview(line.preview, out, err);
         }
     } catch (const UsageError& error) {
         if (answersInJson(arguments))
             return failInJson(error.what(), exitUsage);
-        err << "splashpack: " << error.what() << "\nTry 'splashpack --help'.\n";
+        err << "splashpack: " << error.what() << "\nTry 'splashpack " << helpCommand(arguments)
+            << "--help'.\n";
         return exitUsage;
     } catch (const InputError& error) {
         return fail(error.what());

@@ -95,6 +95,16 @@ unsigned parseSoundBits(const std::string& text) {
     throw UsageError(inQuotes(text) + " is not 8 or 16");
 }
 
+UINT parseLaunchDelay(const std::string& written) {
+    UINT delay = parseDuration(written);
+    if (delay > largestLaunchDelay)
+        throw UsageError(inQuotes(written) + " is longer than " +
+                         std::to_string(largestLaunchDelay) +
+                         " ms: the player keeps the splash up at least 50 ms past the launch "
+                         "delay and counts that sum in 32 bits");
+    return delay;
+}
+
 UINT parseDuration(const std::string& written) {
     std::string text = lowerCase(trimSpaces(written));
     std::size_t digitsEnd = 0;

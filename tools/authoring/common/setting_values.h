@@ -19,6 +19,8 @@ struct Rgb {
 constexpr UINT defaultDisplayTime = 3000;
 constexpr UINT defaultLaunchDelay = 1000;
 constexpr std::uint64_t defaultMaxPictureBytes = 64ull * 1024 * 1024;
+// Pixels of a source picture the decoder may take: four bytes each while it is read.
+constexpr std::uint64_t defaultMaxDecodedPixels = 128ull * 1024 * 1024;
 constexpr const char* allVersionCodes = "1 2 3 4 5 6";
 
 // Largest side of a preview's screen.
@@ -27,6 +29,13 @@ constexpr UINT largestPreviewSide = 16384;
 // "3s", "2.5s", "1500ms" or "0" as milliseconds; a bare number other than 0 has no unit and
 // is refused, as are fractions of a millisecond and values above 4294967295 ms.
 UINT parseDuration(const std::string& text);
+
+// Longest launch delay: the player closes the splash no sooner than 50 ms after the launch delay,
+// a sum it counts in 32 bits.
+constexpr UINT largestLaunchDelay = 0xFFFFFFFFu - 50;
+
+// parseDuration for --launch-delay, refusing a delay above largestLaunchDelay.
+UINT parseLaunchDelay(const std::string& text);
 
 // "95,98,me,nt4,2000,xp" (also "nt"), or "all", in any case, as the payload's code list
 // ("1 2 3 4 5 6"): ascending, each code once.

@@ -131,7 +131,13 @@ BmpHeader readBmpHeader(const ByteVector& bytes) {
         throw InputError("has a width of " + std::to_string(header.width) + " pixels");
     if (header.height == 0 || header.height == INT32_MIN)
         throw InputError("has a height of " + std::to_string(header.height) + " pixels");
-    if (header.bitsOffset < header.paletteOffset || header.bitsOffset > bytes.size())
+    if (header.bitsOffset < header.paletteOffset) {
+        bool masks = header.paletteOffset > 14 + size;
+        throw InputError("places its pixels (offset " + std::to_string(header.bitsOffset) +
+                         ") over its " + (masks ? "colour masks" : "headers") +
+                         ", which end at offset " + std::to_string(header.paletteOffset));
+    }
+    if (header.bitsOffset > bytes.size())
         throw InputError("places its pixels outside the file (offset " +
                          std::to_string(header.bitsOffset) + ")");
 

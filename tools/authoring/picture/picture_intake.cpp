@@ -8,8 +8,10 @@
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
 #include "tool_error.h"
+#include "window_layout.h"
 
 #include <stb_image.h>
+#include <stb_image_resize.h>
 
 #include <algorithm>
 #include <climits>
@@ -72,6 +74,24 @@ void checkBytes(std::uint64_t bytes, const PictureLimits& limits, const char* ho
         throw InputError(std::string(how) + std::to_string(bytes) +
                          " bytes, more than the limit of " + std::to_string(limits.maxBytes) +
                          " bytes (--max-picture-bytes)");
+}
+
+void checkDecodable(UINT width, UINT height, const PictureLimits& limits) {
+    std::uint64_t pixels = std::uint64_t(width) * height;
+    if (pixels > limits.maxDecodedPixels)
+        throw InputError("is " + sizeText(width, height) + " pixels (" + std::to_string(pixels) +
+                         "), more than the " + std::to_string(limits.maxDecodedPixels) +
+                         " pixels splashpack reads (--max-decoded-pixels)");
+}
+
+// The limits of the source before it is read: of the splash's picture too, unless a fit
+// follows that makes another picture of it.
+void checkSource(UINT width, UINT height, const PictureLimits& limits) {
+    if (!limits.fitFollows) {
+        checkDimensions(width, height, limits);
+        checkBytes(bitmap24Size(width, height), limits, "would take ");
+    }
+    checkDecodable(width, height, limits);
 }
 
 // Pixels the decoder allocated, freed on every way out.
@@ -155,8 +175,13 @@ std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
 // A BMP that the player reads, within the limits: it goes in byte for byte.
 PreparedPicture acceptedBitmap(const BitmapLayout& layout, std::uint64_t fileSize,
                                const PictureLimits& limits) {
-    checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
-    checkBytes(fileSize, limits, "takes ");
+    if (limits.fitFollows) {
+        // The fit reads it when it shrinks it.
+        checkDecodable(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
+    } else {
+        checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
+        checkBytes(fileSize, limits, "takes ");
+    }
     PreparedPicture prepared;
     prepared.sourceFormat = "BMP";
     prepared.width = static_cast<UINT>(layout.width);
@@ -190,8 +215,7 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     UINT width = static_cast<UINT>(header.width);
     UINT height = static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height)
                                                       : std::int64_t(header.height));
-    checkDimensions(width, height, limits);
-    checkBytes(bitmap24Size(width, height), limits, "would take ");
+    checkSource(width, height, limits);
 
     RgbaPicture picture;
     int frames = 1;
@@ -221,6 +245,53 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     return prepared;
 }
 
+// A JPEG that the fit shrinks, read as three channels and shrunk straight from the decoder's
+// pixels: a camera's picture is never held twice at full size, nor as floats.
+PreparedPicture shrunkJpeg(const ByteVector& file, int orientation, WindowSize source,
+                           WindowSize fitted, const PictureLimits& limits) {
+    if (file.size() > INT_MAX)
+        throw InputError("is too large to read");
+    bool swaps = orientationSwapsSides(orientation);
+    RgbaPicture picture;
+    picture.width = swaps ? fitted.height : fitted.width;
+    picture.height = swaps ? fitted.width : fitted.height;
+    ByteVector rgb(std::size_t(picture.width) * picture.height * 3);
+    {
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        DecodedPixels pixels(stbi_load_from_memory(file.data(), static_cast<int>(file.size()),
+                                                   &width, &height, &channels, 3));
+        if (pixels.get() == nullptr)
+            raiseUnreadable();
+        if (!stbir_resize_uint8_srgb(
+                pixels.get(), width, height, 0, rgb.data(), static_cast<int>(picture.width),
+                static_cast<int>(picture.height), 0, 3, STBIR_ALPHA_CHANNEL_NONE, 0))
+            throw InputError("cannot be resized: out of memory");
+    }
+    picture.rgba.resize(std::size_t(picture.width) * picture.height * 4);
+    for (std::size_t from = 0, to = 0; from < rgb.size(); from += 3, to += 4) {
+        std::memcpy(&picture.rgba[to], &rgb[from], 3);
+        picture.rgba[to + 3] = 255;
+    }
+    PreparedPicture prepared;
+    prepared.sourceFormat = "JPEG";
+    if (orientation != 1) {
+        orientPixels(picture.rgba, picture.width, picture.height, orientation);
+        prepared.notes.push_back("is turned upright as its Exif orientation (" +
+                                 std::to_string(orientation) + ") says");
+    }
+    prepared.converted = true;
+    prepared.width = picture.width;
+    prepared.height = picture.height;
+    prepared.notes.push_back("shrunk from " + sizeText(source.width, source.height) + " to " +
+                             sizeText(fitted.width, fitted.height) + " pixels to fit " +
+                             std::to_string(limits.fitWidth) + " x " +
+                             std::to_string(limits.fitHeight) + " (--fit)");
+    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    return prepared;
+}
+
 PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
                                  const PictureLimits& limits) {
     PreparedPicture prepared;
@@ -231,8 +302,13 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     int orientation = format == PictureFormat::jpeg ? jpegOrientation(file.data(), file.size()) : 1;
     if (orientationSwapsSides(orientation))
         std::swap(width, height);
-    checkDimensions(width, height, limits);
-    checkBytes(bitmap24Size(width, height), limits, "would take ");
+    checkSource(width, height, limits);
+    if (format == PictureFormat::jpeg && limits.fitFollows) {
+        WindowSize source{width, height};
+        WindowSize fitted = fitToScreen(source, WindowSize{limits.fitWidth, limits.fitHeight});
+        if (fitted.width != width || fitted.height != height)
+            return shrunkJpeg(file, orientation, source, fitted, limits);
+    }
 
     int frames = 1;
     RgbaPicture picture =
@@ -283,6 +359,16 @@ std::string bitmapVerdictText(BitmapVerdict verdict) {
         return "pixel rows that run past the end of the file";
     }
     return "unknown";
+}
+
+void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
+                        const std::string& name, const PictureLimits& limits) {
+    try {
+        checkDimensions(picture.width, picture.height, limits);
+        checkBytes(bytes, limits, "takes ");
+    } catch (const InputError& error) {
+        throw InputError("picture " + inQuotes(name) + " " + error.what());
+    }
 }
 
 PreparedPicture preparePicture(ByteVector file, const std::string& name,

@@ -16,6 +16,12 @@ struct PictureLimits {
     UINT maxHeight = 32767;
     std::uint64_t maxBytes = defaultMaxPictureBytes; // of the BMP that goes into the payload
     Rgb background{255, 255, 255};                   // under transparent pixels
+    std::uint64_t maxDecodedPixels = defaultMaxDecodedPixels; // of the source, while it is read
+    // A fit follows: the limits above apply to the fitted picture (checkPictureLimits), and only
+    // maxDecodedPixels to the source.
+    bool fitFollows = false;
+    UINT fitWidth = 0; // the fit's screen, with fitFollows
+    UINT fitHeight = 0;
 };
 
 struct PreparedPicture {
@@ -41,6 +47,11 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
 // file. Any other picture is read whole.
 PreparedPicture preparePicture(const InputSource& file, const std::string& name,
                                const PictureLimits& limits);
+
+// Raises InputError when the prepared picture, `bytes` long in the payload, exceeds the limits
+// of the splash's picture (the player's, --max-picture and --max-picture-bytes).
+void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
+                        const std::string& name, const PictureLimits& limits);
 
 // What the player's check found, in words: "accepted", "compressed", ...
 std::string bitmapVerdictText(BitmapVerdict verdict);

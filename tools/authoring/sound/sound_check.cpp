@@ -50,6 +50,10 @@ SoundFacts examineSound(const unsigned char* bytes, std::size_t size) {
             facts.samplesPerSecond = readLittleEndian32(chunk + 12);
             facts.bytesPerSecond = readLittleEndian32(chunk + 16);
             facts.bitsPerSample = length >= 16 ? readLittleEndian16(chunk + 22) : 0;
+            // cbSize, valid bits and channel mask, then the sub-format GUID, whose first two
+            // bytes are the plain format tag.
+            if (facts.formatTag == 0xFFFE && length >= 40)
+                facts.subFormat = readLittleEndian16(chunk + 8 + 24);
         } else if (std::memcmp(chunk, "data", 4) == 0 && !facts.hasData) {
             facts.hasData = true;
             facts.dataBytes = static_cast<UINT>(length);
@@ -69,37 +73,46 @@ SoundFacts checkSound(const ByteVector& file, const std::string& name) {
     return facts;
 }
 
+namespace {
+
+std::string formatName(UINT tag) {
+    switch (tag) {
+    case 1:
+        return "PCM";
+    case 2:
+        return "MS ADPCM";
+    case 3:
+        return "IEEE float";
+    case 6:
+        return "A-law";
+    case 7:
+        return "mu-law";
+    case 0x11:
+        return "IMA ADPCM";
+    case 0x55:
+        return "MP3";
+    default:
+        return "format " + std::to_string(tag);
+    }
+}
+
+} // namespace
+
 std::string describeSound(const SoundFacts& facts) {
     std::string text;
-    switch (facts.formatTag) {
-    case 1:
-        text = "PCM";
-        break;
-    case 2:
-        text = "MS ADPCM";
-        break;
-    case 3:
-        text = "IEEE float";
-        break;
-    case 6:
-        text = "A-law";
-        break;
-    case 7:
-        text = "mu-law";
-        break;
-    case 0x11:
-        text = "IMA ADPCM";
-        break;
-    case 0x55:
-        text = "MP3";
-        break;
-    default:
-        text = "format " + std::to_string(facts.formatTag);
-    }
+    bool extensible = facts.formatTag == 0xFFFE;
+    if (!extensible)
+        text = formatName(facts.formatTag);
+    else if (facts.subFormat == 0)
+        text = "extensible";
+    else
+        text = "extensible, " +
+               (facts.bitsPerSample != 0 ? std::to_string(facts.bitsPerSample) + "-bit " : "") +
+               formatName(facts.subFormat);
     text +=
         ", " + std::to_string(facts.channels) + (facts.channels == 1 ? " channel" : " channels");
     text += ", " + std::to_string(facts.samplesPerSecond) + " Hz";
-    if (facts.bitsPerSample != 0)
+    if (facts.bitsPerSample != 0 && !(extensible && facts.subFormat != 0))
         text += ", " + std::to_string(facts.bitsPerSample) + " bit";
     return text;
 }
@@ -130,7 +143,8 @@ std::vector<std::string> soundWarnings(const SoundFacts& facts, const std::strin
     // 0xFFFE is PCM too when its sub-format says so, but Windows 95 and NT 4 know only tag 1.
     if (facts.formatTag != 1)
         warnings.push_back(sound + " is " + describeSound(facts) +
-                           ", not PCM: it plays only where Windows has a codec for it, and "
+                           (facts.formatTag == 0xFFFE ? ", not plain PCM" : ", not PCM") +
+                           ": it plays only where Windows has a codec for it, and "
                            "silently not at all elsewhere" +
                            (facts.formatTag == 3 || facts.formatTag == 0xFFFE
                                 ? "; --sound-bits 16 stores it as plain PCM"

@@ -15,6 +15,7 @@ struct SoundFacts {
     UINT samplesPerSecond = 0;
     UINT bytesPerSecond = 0; // the format's own byte rate, which the system plays at
     UINT bitsPerSample = 0;
+    UINT subFormat = 0; // of the extensible form (0xFFFE): the plain tag it stands for; 0 unknown
     bool hasData = false;
     UINT dataBytes = 0;
 };

@@ -11,6 +11,7 @@
 
 namespace {
 
+// M_PI is no standard name, and mingw lacks it unless asked for it.
 constexpr double pi = 3.14159265358979323846;
 constexpr unsigned formatPcm = 1;
 constexpr unsigned formatFloat = 3;

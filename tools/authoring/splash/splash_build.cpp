@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -95,6 +96,18 @@ std::string paletteScreenWarning(const BuildSettings& options) {
            "those colours, so that what you see is what those screens show";
 }
 
+// Whether `stored` (in the code page) is a name that a disc without long names holds as it
+// is: up to 8 bytes, and up to 3 after one dot, none of the characters 8.3 names refuse.
+bool isShortName(const std::string& stored) {
+    std::size_t dot = stored.find('.');
+    std::size_t base = dot == std::string::npos ? stored.size() : dot;
+    std::size_t extension = dot == std::string::npos ? 0 : stored.size() - dot - 1;
+    if (base == 0 || base > 8 || extension > 3 ||
+        (dot != std::string::npos && stored.find('.', dot + 1) != std::string::npos))
+        return false;
+    return stored.find_first_of(" +,;=[]") == std::string::npos;
+}
+
 } // namespace
 
 std::vector<std::string> settingsWarnings(const BuildSettings& options,
@@ -125,6 +138,15 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
                            inQuotes(options.output) + " (looked for " + inQuotes(target.lookedFor) +
                            "); the player reports \"Cannot Run File\" unless it is there when "
                            "the splash runs");
+    if (options.imageOption != 0)
+        warnings.push_back("--image-option " + std::to_string(options.imageOption) +
+                           " is stored but has no effect: every picture splashpack stores is a "
+                           "BMP, and BMP pictures ignore it");
+    if (!options.output.empty()) {
+        std::string named = extensionWarning(options.output, ".exe", "a Windows program");
+        if (!named.empty())
+            warnings.push_back(named);
+    }
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
         warnings.push_back("the target or the message holds characters outside ASCII, stored in "
                            "code page " +
@@ -135,11 +157,50 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
     return warnings;
 }
 
-std::string autorunText(const std::string& programName, const std::string& label) {
-    std::string text = "[autorun]\r\nopen=" + programName + "\r\nicon=" + programName + "\r\n";
+std::string autorunText(const std::string& programName, const std::string& iconName,
+                        const std::string& label) {
+    std::string text = "[autorun]\r\nopen=" + programName +
+                       "\r\nicon=" + (iconName.empty() ? programName : iconName) + "\r\n";
     if (!label.empty())
         text += "label=" + label + "\r\n";
     return text;
+}
+
+AutorunFile autorunFile(const std::string& programUtf8, const std::string& iconUtf8,
+                        const std::string& labelUtf8, UINT codePage,
+                        const CodePageConverter& converter) {
+    AutorunFile file;
+    std::string program = utf8ToCodePage(programUtf8, codePage,
+                                         "the output's name " + inQuotes(programUtf8), converter);
+    std::string icon =
+        utf8ToCodePage(iconUtf8, codePage, "the icon's name " + inQuotes(iconUtf8), converter);
+    std::string label = utf8ToCodePage(labelUtf8, codePage, "--autorun-label", converter);
+    std::string text = autorunText(program, icon, label);
+    file.bytes.assign(text.begin(), text.end());
+    for (const auto& name : {std::make_pair(program, programUtf8), std::make_pair(icon, iconUtf8)})
+        if (!name.first.empty() && !isShortName(name.first))
+            file.warnings.push_back(
+                "autorun.inf names " + inQuotes(name.second) +
+                ", which is no 8.3 name: a disc written without long names holds it under a "
+                "shortened name, and autorun.inf then names a file that is not there");
+    return file;
+}
+
+void checkAutorunIcon(const ByteVector& icon, const std::string& path) {
+    // ICONDIR: reserved 0, type 1 (an icon, not a cursor), at least one image.
+    if (icon.size() < 6 || readLittleEndian16(&icon[0]) != 0 || readLittleEndian16(&icon[2]) != 1 ||
+        readLittleEndian16(&icon[4]) == 0)
+        throw InputError("icon " + inQuotes(path) + " is not a Windows icon (.ico) file");
+}
+
+std::string extensionWarning(const std::string& path, const std::string& extension,
+                             const std::string& what) {
+    std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() > extension.size() &&
+        namesMatchOnWindows(name.substr(name.size() - extension.size()), extension))
+        return "";
+    return inQuotes(path) + " does not end in " + extension + ", though it is " + what;
 }
 
 void checkPlayerImage(const ByteVector& player, const std::string& path) {
@@ -208,11 +269,18 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     limits.maxHeight = options.maxHeight;
     limits.maxBytes = options.maxPictureBytes;
     limits.background = options.background;
+    limits.maxDecodedPixels = options.maxDecodedPixels;
+    limits.fitFollows = options.fitWidth != 0;
+    limits.fitWidth = options.fitWidth;
+    limits.fitHeight = options.fitHeight;
     const InputSource& pictureFile = *inputs.picture;
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
-    if (options.fitWidth != 0)
+    if (options.fitWidth != 0) {
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
+        checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
+                           options.picture, limits);
+    }
     reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
     outcome.notes = picture.notes;
     outcome.warnings = picture.warnings;

@@ -33,11 +33,13 @@ struct BuildSettings {
     UINT fitWidth = 0; // with fitHeight: the screen to shrink a larger picture for; 0 for none
     UINT fitHeight = 0;
     std::uint64_t maxPictureBytes = defaultMaxPictureBytes;
+    std::uint64_t maxDecodedPixels = defaultMaxDecodedPixels;
     PictureColours colours = PictureColours::all;
     bool dither = true;      // when `colours` reduces them
     SoundTarget soundTarget; // all zero: the sound goes in as it is
     bool autorun = false;
     std::string autorunLabel;
+    std::string autorunIcon; // the author's .ico, copied beside the output; empty for none
 };
 
 // Where the front-end looked for the target beside the output, as Windows would find it.
@@ -92,8 +94,30 @@ std::vector<std::string> settingsWarnings(const BuildSettings& settings,
 // output's file name).
 void checkAutorunName(const std::string& programName);
 
-// The autorun.inf that opens `programName` from the disc's root, CR LF line ends.
-std::string autorunText(const std::string& programName, const std::string& label);
+// The autorun.inf that opens `programName` from the disc's root and shows `iconName` (empty: the
+// program's own icon), CR LF line ends.
+std::string autorunText(const std::string& programName, const std::string& iconName,
+                        const std::string& label);
+
+// An autorun.inf as the disc carries it, and what the author should know about it.
+struct AutorunFile {
+    ByteVector bytes;
+    std::vector<std::string> warnings;
+};
+
+// autorunText of the UTF-8 names and label in `codePage`, the one Windows reads autorun.inf in.
+// Raises InputError for a character the code page cannot hold; warns of a name that is not 8.3.
+AutorunFile autorunFile(const std::string& programUtf8, const std::string& iconUtf8,
+                        const std::string& labelUtf8, UINT codePage,
+                        const CodePageConverter& converter);
+
+// Raises InputError when `icon`, the bytes of the file at `path`, is no Windows icon file.
+void checkAutorunIcon(const ByteVector& icon, const std::string& path);
+
+// A warning when the file name of `path` does not end in `extension` (".exe"), though what is
+// written there is `what` ("a Windows program"); empty when it does.
+std::string extensionWarning(const std::string& path, const std::string& extension,
+                             const std::string& what);
 
 // Raises InputError when `player`, the bytes of the file at `path`, is not a bare player: not a
 // PE program for Windows' GUI on i386 (or AMD64, as the tests build it), or one that already

@@ -220,10 +220,34 @@ std::string tableLine(const SplashReport& report) {
 
 } // namespace
 
-std::string splashDamage(std::uint64_t size, const unsigned char* trailer) {
+std::uint64_t earlierTrailerEnd(const unsigned char* bytes, std::size_t size) {
+    if (size <= trailerSize)
+        return 0;
+    // The player itself holds the marker's text, so a place counts only where the reader takes
+    // the bytes up to it as a splash.
+    for (std::size_t at = size - trailerSize; at-- > 0;) {
+        if (std::memcmp(bytes + at, trailerMarker, sizeof trailerMarker) != 0)
+            continue;
+        ByteVector prefix(bytes, bytes + at + trailerSize);
+        BytesAsFile reader(prefix);
+        try {
+            DataContent block = loadPayloadFromFile("", reader);
+            return at + trailerSize;
+        } catch (const std::string&) {
+        }
+    }
+    return 0;
+}
+
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer,
+                         std::uint64_t earlierTrailerEnd) {
     if (size < trailerSize)
         return "it is " + std::to_string(size) + " bytes, shorter than the " +
                std::to_string(trailerSize) + "-byte trailer that ends every splash";
+    if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0 && earlierTrailerEnd != 0)
+        return "its splash trailer ends at byte " + std::to_string(earlierTrailerEnd) + " and " +
+               std::to_string(size - earlierTrailerEnd) +
+               " bytes follow it; the player looks for the trailer only at the very end";
     if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
         return "it ends in no splash trailer: it is a bare player or another file";
     std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
@@ -290,7 +314,9 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
     } catch (const std::string& message) {
         const unsigned char* trailer =
             file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
-        throw InputError(notASplashMessage(name, splashDamage(file.size(), trailer), message));
+        throw InputError(notASplashMessage(
+            name, splashDamage(file.size(), trailer, earlierTrailerEnd(file.data(), file.size())),
+            message));
     }
     SplashReport report = reportSplash(block, name, file.size(), converter, codePage);
     describePlayerAndTable(report, file, carried);

@@ -76,7 +76,14 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
 // What is wrong with a file that the player refuses, in the tool's words, from its size and
 // its last `trailerSize` bytes (not read when it is shorter): the player's own message names the
 // symptom, this names the part of the file at fault.
-std::string splashDamage(std::uint64_t size, const unsigned char* trailer);
+// `earlierTrailerEnd` is where a trailer found before the end of the file ends (from
+// earlierTrailerEnd), 0 for none.
+std::string splashDamage(std::uint64_t size, const unsigned char* trailer,
+                         std::uint64_t earlierTrailerEnd = 0);
+
+// The end of the last trailer in the `size` bytes at `bytes` that does not end them, for a file
+// with bytes added after its splash; 0 when there is none.
+std::uint64_t earlierTrailerEnd(const unsigned char* bytes, std::size_t size);
 
 // The same for a payload block that the player's decoder refuses.
 std::string payloadDamage(UINT payloadBytes);
