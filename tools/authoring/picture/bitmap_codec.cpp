@@ -2,6 +2,7 @@
 #include "bitmap_codec.h"
 
 #include "little_endian.h"
+#include "little_endian_output.h"
 #include "tool_error.h"
 
 namespace {
@@ -12,16 +13,6 @@ UINT read16(const ByteVector& bytes, std::size_t at) {
 
 UINT read32(const ByteVector& bytes, std::size_t at) {
     return readLittleEndian32(&bytes[at]);
-}
-
-void write16(ByteVector& bytes, UINT value) {
-    bytes.push_back(static_cast<unsigned char>(value));
-    bytes.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void write32(ByteVector& bytes, UINT value) {
-    write16(bytes, value & 0xFFFFu);
-    write16(bytes, value >> 16);
 }
 
 bool windowsHeaderSize(UINT size) {
@@ -265,23 +256,23 @@ ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& heade
     out.reserve(offset + pixelBytes);
     out.push_back('B');
     out.push_back('M');
-    write32(out, static_cast<UINT>(offset + pixelBytes));
-    write32(out, 0);
-    write32(out, offset);
-    write32(out, infoSize);
-    write32(out, static_cast<UINT>(header.width));
-    write32(out, static_cast<UINT>(header.height));
-    write16(out, 1);
-    write16(out, bits);
-    write32(out, fields ? bmpBitFields : bmpRgb);
-    write32(out, static_cast<UINT>(pixelBytes));
-    write32(out, 2835);
-    write32(out, 2835);
-    write32(out, entries);
-    write32(out, 0);
+    appendLittleEndian32(out, static_cast<UINT>(offset + pixelBytes));
+    appendLittleEndian32(out, 0);
+    appendLittleEndian32(out, offset);
+    appendLittleEndian32(out, infoSize);
+    appendLittleEndian32(out, static_cast<UINT>(header.width));
+    appendLittleEndian32(out, static_cast<UINT>(header.height));
+    appendLittleEndian16(out, 1);
+    appendLittleEndian16(out, bits);
+    appendLittleEndian32(out, fields ? bmpBitFields : bmpRgb);
+    appendLittleEndian32(out, static_cast<UINT>(pixelBytes));
+    appendLittleEndian32(out, 2835);
+    appendLittleEndian32(out, 2835);
+    appendLittleEndian32(out, entries);
+    appendLittleEndian32(out, 0);
     if (fields) {
         for (UINT mask : masks)
-            write32(out, mask);
+            appendLittleEndian32(out, mask);
         out.insert(out.end(), infoSize - 56, 0); // colour space, unused for drawing
     }
     for (UINT i = 0; i < entries; ++i) {
@@ -312,20 +303,20 @@ ByteVector encodeBitmap24(const RgbaPicture& picture, Rgb background) {
     bmp.reserve(54 + pixelBytes);
     bmp.push_back('B');
     bmp.push_back('M');
-    write32(bmp, 54 + pixelBytes);
-    write32(bmp, 0);
-    write32(bmp, 54);
-    write32(bmp, 40);
-    write32(bmp, picture.width);
-    write32(bmp, picture.height); // positive: bottom row first
-    write16(bmp, 1);
-    write16(bmp, 24);
-    write32(bmp, bmpRgb);
-    write32(bmp, pixelBytes);
-    write32(bmp, 2835); // 72 pixels an inch
-    write32(bmp, 2835);
-    write32(bmp, 0);
-    write32(bmp, 0);
+    appendLittleEndian32(bmp, 54 + pixelBytes);
+    appendLittleEndian32(bmp, 0);
+    appendLittleEndian32(bmp, 54);
+    appendLittleEndian32(bmp, 40);
+    appendLittleEndian32(bmp, picture.width);
+    appendLittleEndian32(bmp, picture.height); // positive: bottom row first
+    appendLittleEndian16(bmp, 1);
+    appendLittleEndian16(bmp, 24);
+    appendLittleEndian32(bmp, bmpRgb);
+    appendLittleEndian32(bmp, pixelBytes);
+    appendLittleEndian32(bmp, 2835); // 72 pixels an inch
+    appendLittleEndian32(bmp, 2835);
+    appendLittleEndian32(bmp, 0);
+    appendLittleEndian32(bmp, 0);
 
     auto blend = [](unsigned value, unsigned under, unsigned alpha) {
         return static_cast<unsigned char>((value * alpha + under * (255 - alpha) + 127) / 255);

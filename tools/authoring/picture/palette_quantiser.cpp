@@ -2,6 +2,8 @@
 // rounds of k-means; pixels mapped to the nearest entry, with Floyd-Steinberg error diffusion.
 #include "palette_quantiser.h"
 
+#include "little_endian_output.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -357,16 +359,6 @@ void mapDithered(const unsigned char* rgb, const std::vector<PaletteColour>& pal
     }
 }
 
-void put16(std::vector<unsigned char>& out, unsigned value) {
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void put32(std::vector<unsigned char>& out, std::uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
 } // namespace
 
 const std::vector<PaletteColour>& systemStaticColours() {
@@ -414,20 +406,20 @@ std::vector<unsigned char> encodePaletteBitmap(const IndexedPicture& picture,
     bmp.reserve(bitsOffset + pixelBytes);
     bmp.push_back('B');
     bmp.push_back('M');
-    put32(bmp, bitsOffset + pixelBytes);
-    put32(bmp, 0);
-    put32(bmp, bitsOffset);
-    put32(bmp, 40);
-    put32(bmp, picture.width);
-    put32(bmp, picture.height); // positive: bottom row first
-    put16(bmp, 1);
-    put16(bmp, bitsPerPixel);
-    put32(bmp, 0); // uncompressed
-    put32(bmp, pixelBytes);
-    put32(bmp, 2835); // 72 pixels an inch, as the 24-bit pictures
-    put32(bmp, 2835);
-    put32(bmp, entries);
-    put32(bmp, 0);
+    appendLittleEndian32(bmp, bitsOffset + pixelBytes);
+    appendLittleEndian32(bmp, 0);
+    appendLittleEndian32(bmp, bitsOffset);
+    appendLittleEndian32(bmp, 40);
+    appendLittleEndian32(bmp, picture.width);
+    appendLittleEndian32(bmp, picture.height); // positive: bottom row first
+    appendLittleEndian16(bmp, 1);
+    appendLittleEndian16(bmp, bitsPerPixel);
+    appendLittleEndian32(bmp, 0); // uncompressed
+    appendLittleEndian32(bmp, pixelBytes);
+    appendLittleEndian32(bmp, 2835); // 72 pixels an inch, as the 24-bit pictures
+    appendLittleEndian32(bmp, 2835);
+    appendLittleEndian32(bmp, entries);
+    appendLittleEndian32(bmp, 0);
     for (const PaletteColour& colour : picture.palette) {
         bmp.push_back(colour.blue);
         bmp.push_back(colour.green);

@@ -3,6 +3,7 @@
 #include "sound_conversion.h"
 
 #include "little_endian.h"
+#include "little_endian_output.h"
 #include "tool_error.h"
 
 #include <algorithm>
@@ -112,16 +113,6 @@ class Dither {
     }
     std::uint64_t state_ = 0x9E3779B97F4A7C15ull;
 };
-
-void put16(std::vector<unsigned char>& out, unsigned value) {
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void put32(std::vector<unsigned char>& out, std::uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
 
 } // namespace
 
@@ -246,17 +237,17 @@ std::vector<unsigned char> encodePcmWav(const DecodedSound& sound, unsigned bits
     std::vector<unsigned char> wav;
     wav.reserve(44 + dataBytes + 1);
     wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    put32(wav, 36 + dataBytes + (dataBytes & 1));
+    appendLittleEndian32(wav, 36 + dataBytes + (dataBytes & 1));
     wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(wav, 16);
-    put16(wav, formatPcm);
-    put16(wav, sound.channels);
-    put32(wav, sound.rate);
-    put32(wav, sound.rate * sound.channels * bytesPerSample);
-    put16(wav, sound.channels * bytesPerSample);
-    put16(wav, bits);
+    appendLittleEndian32(wav, 16);
+    appendLittleEndian16(wav, formatPcm);
+    appendLittleEndian16(wav, sound.channels);
+    appendLittleEndian32(wav, sound.rate);
+    appendLittleEndian32(wav, sound.rate * sound.channels * bytesPerSample);
+    appendLittleEndian16(wav, sound.channels * bytesPerSample);
+    appendLittleEndian16(wav, bits);
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    put32(wav, dataBytes);
+    appendLittleEndian32(wav, dataBytes);
     Dither dither;
     const double scale = bits == 8 ? 128.0 : 32768.0;
     const double lowest = -scale, highest = scale - 1;
@@ -266,7 +257,7 @@ std::vector<unsigned char> encodePcmWav(const DecodedSound& sound, unsigned bits
         if (bits == 8)
             wav.push_back(static_cast<unsigned char>(int(value) + 128));
         else
-            put16(wav, static_cast<std::uint16_t>(std::int16_t(value)));
+            appendLittleEndian16(wav, static_cast<std::uint16_t>(std::int16_t(value)));
     }
     if (dataBytes & 1)
         wav.push_back(0); // chunks keep an even length
