@@ -191,6 +191,13 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
                               "1000 bytes (--max-picture-bytes)"),
                   error.what());
     }
+    // In 16 colours the same picture goes in within a limit its 24-bit form exceeds.
+    CoreBuild reduced;
+    reduced.picture = encodeBitmap24(stripes, Rgb{});
+    reduced.options.colours = PictureColours::palette16;
+    reduced.options.maxPictureBytes = 60000;
+    EXPECT_EQ(4u, readLittleEndian16(
+                      &readSplashBytes(reduced.build(), "s", systemCodePage()).picture[28]));
     EXPECT_EQ("the picture of 201 x 150 is larger than the smallest screen (200 x 150), where "
               "the player stretches it to 200 x 149 on every paint: slower to show, and coarser "
               "on Windows 95, 98 and Me, which lack halftone; --fit 200x150 shrinks it once when "

@@ -84,10 +84,10 @@ void checkDecodable(UINT width, UINT height, const PictureLimits& limits) {
                          " pixels splashpack reads (--max-decoded-pixels)");
 }
 
-// The limits of the source before it is read: of the splash's picture too, unless a fit
-// follows that makes another picture of it.
+// The limits of the source before it is read: of the splash's picture too, unless a fit or a
+// colour reduction follows that makes another picture of it.
 void checkSource(UINT width, UINT height, const PictureLimits& limits) {
-    if (!limits.fitFollows) {
+    if (!limits.reshapeFollows) {
         checkDimensions(width, height, limits);
         checkBytes(bitmap24Size(width, height), limits, "would take ");
     }
@@ -175,8 +175,8 @@ std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
 // A BMP that the player reads, within the limits: it goes in byte for byte.
 PreparedPicture acceptedBitmap(const BitmapLayout& layout, std::uint64_t fileSize,
                                const PictureLimits& limits) {
-    if (limits.fitFollows) {
-        // The fit reads it when it shrinks it.
+    if (limits.reshapeFollows) {
+        // The fit or the colour reduction reads it when it makes the picture that goes in.
         checkDecodable(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);
     } else {
         checkDimensions(static_cast<UINT>(layout.width), layout.absoluteHeight, limits);

@@ -20,6 +20,9 @@ struct PictureLimits {
     // A fit follows: the limits above apply to the fitted picture (checkPictureLimits), and only
     // maxDecodedPixels to the source.
     bool fitFollows = false;
+    // A fit or a colour reduction follows and makes another picture of the source: the limits
+    // above wait for it (checkPictureLimits).
+    bool reshapeFollows = false;
     UINT fitWidth = 0; // the fit's screen, with fitFollows
     UINT fitHeight = 0;
 };

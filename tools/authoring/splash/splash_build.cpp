@@ -271,17 +271,19 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     limits.background = options.background;
     limits.maxDecodedPixels = options.maxDecodedPixels;
     limits.fitFollows = options.fitWidth != 0;
+    limits.reshapeFollows = limits.fitFollows || options.colours != PictureColours::all;
     limits.fitWidth = options.fitWidth;
     limits.fitHeight = options.fitHeight;
     const InputSource& pictureFile = *inputs.picture;
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
-    if (options.fitWidth != 0) {
+    if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
+    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
+    // The limits are those of the picture that goes into the splash.
+    if (limits.reshapeFollows)
         checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
                            options.picture, limits);
-    }
-    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
     outcome.notes = picture.notes;
     outcome.warnings = picture.warnings;
     if (options.fitWidth == 0) {
