@@ -4,7 +4,8 @@
     package_texts.py manual GROFF PAGE OUT        the manual page as plain text
     package_texts.py readme README OUT HEADING... the README's sections under those headings
     package_texts.py notices NOTICES RUNTIME OUT  the notices, the mingw-w64 licences after them
-    (--crlf before the command ends every line with CR LF, for Notepad on Windows XP)
+    (--crlf before the command ends every line with CR LF, and marks UTF-8 text as such, for
+    Notepad on Windows XP)
 """
 
 import subprocess
@@ -57,6 +58,9 @@ def main(arguments):
         sys.exit("package_texts: unknown command %s" % command)
     if crlf:
         text = text.replace("\r\n", "\n").replace("\n", "\r\n")
+        # Without the mark, Notepad on XP reads UTF-8 as the ANSI code page.
+        if not text.isascii():
+            text = "\ufeff" + text
     with open(out, "w", encoding="utf-8", newline="") as output:
         output.write(text)
 
