@@ -2,8 +2,8 @@
 // the core, then written.
 #include "build_command.h"
 
-#include "command_line_text.h"
 #include "file_output.h"
+#include "file_path.h"
 #include "message_text.h"
 #include "splash_file.h"
 #include "system_code_page.h"
@@ -114,8 +114,8 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     std::string iconPath; // where the author's icon is copied to; empty when it is there already
     ByteVector icon;
     if (options.autorun) {
-        checkAutorunName(fs::path(options.output).filename().string());
-        autorunPath = (fs::path(options.output).parent_path() / "autorun.inf").string();
+        checkAutorunName(textOf(pathOf(options.output).filename()));
+        autorunPath = textOf(pathOf(options.output).parent_path() / "autorun.inf");
     }
     checkNotAnInput(options.output, options);
     checkOutputFree(options.output, options.force);
@@ -127,12 +127,11 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
         icon = readInputFile(options.autorunIcon, "icon");
         checkAutorunIcon(icon, options.autorunIcon);
         std::string beside =
-            (fs::path(options.output).parent_path() / fs::path(options.autorunIcon).filename())
-                .string();
+            textOf(pathOf(options.output).parent_path() / pathOf(options.autorunIcon).filename());
         if (!sameFile(beside, options.autorunIcon)) {
             iconPath = beside;
-            fs::path name = fs::path(iconPath).filename();
-            if (name == fs::path(options.output).filename() || name == "autorun.inf")
+            fs::path name = pathOf(iconPath).filename();
+            if (name == pathOf(options.output).filename() || name == "autorun.inf")
                 throw InputError("the icon " + inQuotes(options.autorunIcon) +
                                  " would be copied over another output of this build");
             checkNotAnInput(iconPath, options);
@@ -143,17 +142,16 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     // at once.
     AutorunFile autorun;
     if (!autorunPath.empty())
-        autorun = autorunFile(
-            commandLineTextToUtf8(fs::path(options.output).filename().string()),
-            commandLineTextToUtf8(fs::path(options.autorunIcon).filename().string()),
-            commandLineTextToUtf8(options.autorunLabel), options.codePage, systemCodePage());
+        autorun = autorunFile(textOf(pathOf(options.output).filename()),
+                              textOf(pathOf(options.autorunIcon).filename()), options.autorunLabel,
+                              options.codePage, systemCodePage());
 
     ByteVector playerStorage;
     BuildInputs inputs;
     inputs.player = choosePlayer(options, embedded, playerStorage);
     inputs.playerFile = options.player;
-    inputs.targetUtf8 = commandLineTextToUtf8(options.target);
-    inputs.messageUtf8 = commandLineTextToUtf8(options.message);
+    inputs.targetUtf8 = options.target;
+    inputs.messageUtf8 = options.message;
     LikeSplash like(options, inputs);
     std::optional<InputFile> pictureFile;
     if (inputs.picture == nullptr)

@@ -3,6 +3,7 @@
 #include "file_output.h"
 
 #include "file_copy.h"
+#include "file_path.h"
 #include "interrupt_cleanup.h"
 #include "message_text.h"
 #include "tool_error.h"
@@ -71,15 +72,15 @@ bool writePart(const OutputPart& part, std::FILE* to) {
 InputFile::InputFile(const std::string& path, const std::string& what, std::uint64_t largest)
     : named(what + " " + inQuotes(path)), largest(largest), file(nullptr, std::fclose) {
     std::error_code error;
-    fs::file_status status = fs::status(path, error);
+    fs::file_status status = fs::status(pathOf(path), error);
     if (!fs::exists(status))
         throw InputError(named + " does not exist");
     if (fs::is_directory(status))
         throw InputError(named + " is a folder, not a file");
-    std::uint64_t size = fs::file_size(path, error);
+    std::uint64_t size = fs::file_size(pathOf(path), error);
     if (!error && size > largest)
         throw InputError(named + " is larger than " + std::to_string(largest) + " bytes");
-    file.reset(std::fopen(path.c_str(), "rb"));
+    file.reset(openFile(path, "rb"));
     if (!file)
         throw InputError(named + " cannot be opened: " + errnoText());
     if (error || !fs::is_regular_file(status)) {
@@ -158,7 +159,7 @@ ByteVector readInputFile(const std::string& path, const std::string& what, std::
 
 void checkOutputFree(const std::string& path, bool replace) {
     std::error_code error;
-    fs::file_status status = fs::status(path, error);
+    fs::file_status status = fs::status(pathOf(path), error);
     if (fs::is_directory(status))
         throw InputError(inQuotes(path) + " is a folder; name the file to write");
     if (fs::exists(status) && !replace)
@@ -167,7 +168,7 @@ void checkOutputFree(const std::string& path, bool replace) {
 
 bool sameFile(const std::string& first, const std::string& second) {
     std::error_code error;
-    bool same = fs::equivalent(first, second, error);
+    bool same = fs::equivalent(pathOf(first), pathOf(second), error);
     return !error && same;
 }
 
@@ -178,7 +179,7 @@ void writeFileAtomically(const std::string& path, const ByteVector& bytes, bool 
 void writeJoinedFileAtomically(const std::string& path, const std::vector<OutputPart>& parts,
                                bool replace) {
     checkOutputFree(path, replace);
-    fs::path target(path);
+    fs::path target = pathOf(path);
     fs::path temporary = temporaryNameFor(target);
     std::string failure = "cannot write " + inQuotes(path) + ": ";
     auto removeTemporary = [&temporary] {
@@ -186,9 +187,9 @@ void writeJoinedFileAtomically(const std::string& path, const std::vector<Output
         fs::remove(temporary, ignored);
     };
     // Armed before the file exists, so that no moment of the write leaves it behind.
-    InterruptCleanup cleanup(temporary.string());
+    InterruptCleanup cleanup(textOf(temporary));
     {
-        OpenFile file(std::fopen(temporary.string().c_str(), "wb"));
+        OpenFile file(openFile(textOf(temporary), "wb"));
         if (file.get() == nullptr)
             throw InputError(failure + errnoText());
         bool written = true;

@@ -3,13 +3,15 @@
 #include "splash_file.h"
 
 #include "file_output.h"
+#include "file_path.h"
 #include "payload_reader.h"
 #include "system_code_page.h"
 #include "tool_error.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -20,19 +22,19 @@ namespace {
 // says, else what its size and trailer say.
 std::string damageInWords(const std::string& path) {
     std::error_code error;
-    fs::file_status status = fs::status(path, error);
+    fs::file_status status = fs::status(pathOf(path), error);
     if (!fs::exists(status))
         return "it does not exist";
     if (fs::is_directory(status))
         return "it is a folder";
-    std::uint64_t size = fs::file_size(path, error);
-    std::ifstream file(path, std::ios::binary);
+    std::uint64_t size = fs::file_size(pathOf(path), error);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFile(path, "rb"), std::fclose);
     if (error || !file)
         return "it cannot be opened";
     unsigned char trailer[trailerSize] = {};
     if (size >= trailerSize) {
-        file.seekg(static_cast<std::streamoff>(size - trailerSize));
-        if (!file.read(reinterpret_cast<char*>(trailer), trailerSize))
+        if (std::fseek(file.get(), -static_cast<long>(trailerSize), SEEK_END) != 0 ||
+            std::fread(trailer, 1, trailerSize, file.get()) != trailerSize)
             return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
     }
     // Bytes added after a splash hide its trailer from the player; the whole file tells where
@@ -41,8 +43,8 @@ std::string damageInWords(const std::string& path) {
     if (size >= trailerSize && size <= largestInputFile &&
         std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0) {
         ByteVector whole(static_cast<std::size_t>(size));
-        file.seekg(0);
-        if (file.read(reinterpret_cast<char*>(whole.data()), static_cast<std::streamsize>(size)))
+        if (std::fseek(file.get(), 0, SEEK_SET) == 0 &&
+            std::fread(whole.data(), 1, whole.size(), file.get()) == whole.size())
             earlierEnd = earlierTrailerEnd(whole.data(), whole.size());
     }
     return splashDamage(size, trailer, earlierEnd);
@@ -74,17 +76,18 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
         const ByteVector& bytes;
         std::string path;
     };
-    std::string stem = fs::path(report.file).stem().string();
-    fs::path directory(options.directory);
+    std::string stem = textOf(pathOf(report.file).stem());
+    fs::path directory = pathOf(options.directory);
     Part parts[] = {
         {"picture", report.picture,
-         options.picture.empty() ? (directory / (stem + ".bmp")).string() : options.picture},
+         options.picture.empty() ? textOf(directory / pathOf(stem + ".bmp")) : options.picture},
         {"sound", report.sound,
-         options.sound.empty() ? (directory / (stem + ".wav")).string() : options.sound},
+         options.sound.empty() ? textOf(directory / pathOf(stem + ".wav")) : options.sound},
     };
     std::error_code error;
     if (!report.picture.empty() && !report.sound.empty() &&
-        fs::weakly_canonical(parts[0].path, error) == fs::weakly_canonical(parts[1].path, error))
+        fs::weakly_canonical(pathOf(parts[0].path), error) ==
+            fs::weakly_canonical(pathOf(parts[1].path), error))
         throw InputError("the picture and the sound would both be written to \"" + parts[0].path +
                          "\"");
     for (const Part& part : parts) {

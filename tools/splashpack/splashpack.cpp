@@ -9,6 +9,7 @@
 #include "splash_file.h"
 #include "tool_error.h"
 
+#include <exception>
 #include <new>
 
 namespace {
@@ -147,6 +148,9 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         return fail(message);
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
+    } catch (const std::exception& error) {
+        // A name Windows holds that is not valid Unicode, which paths refuse to convert.
+        return fail(error.what());
     }
     return exitUsage;
 }

@@ -2,6 +2,7 @@
 // needs the file system.
 #include "target_search.h"
 
+#include "file_path.h"
 #include "target_name_check.h"
 
 #include <algorithm>
@@ -15,21 +16,21 @@ namespace {
 fs::path targetBeside(const std::string& output, const std::string& target) {
     std::string relative = target;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    fs::path folder = fs::path(output).parent_path();
-    return folder / fs::path(relative);
+    fs::path folder = pathOf(output).parent_path();
+    return folder / pathOf(relative);
 }
 
 } // namespace
 
 fs::path findTargetBeside(const std::string& output, const std::string& target) {
-    fs::path found = fs::path(output).parent_path();
+    fs::path found = pathOf(output).parent_path();
     if (found.empty())
         found = ".";
     std::error_code error;
     for (const std::string& part : targetNameParts(target)) {
         if (part.empty() || part == ".")
             continue;
-        fs::path exact = found / part;
+        fs::path exact = found / pathOf(part);
         if (fs::exists(exact, error)) {
             found = exact;
             continue;
@@ -37,7 +38,7 @@ fs::path findTargetBeside(const std::string& output, const std::string& target) 
         fs::path match;
         for (fs::directory_iterator entry(found, error), end; !error && entry != end;
              entry.increment(error))
-            if (namesMatchOnWindows(entry->path().filename().string(), part)) {
+            if (namesMatchOnWindows(textOf(entry->path().filename()), part)) {
                 match = entry->path();
                 break;
             }
@@ -53,6 +54,6 @@ TargetSearch searchTarget(const std::string& output, const std::string& target) 
     if (target.empty())
         return search;
     search.found = !findTargetBeside(output, target).empty();
-    search.lookedFor = targetBeside(output, target).string();
+    search.lookedFor = textOf(targetBeside(output, target));
     return search;
 }

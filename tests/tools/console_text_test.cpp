@@ -1,0 +1,146 @@
+// splashpack.exe with texts and file names outside the ANSI code page: a console shows them as
+// typed, a redirected stream gets their UTF-8 bytes, and a picture in a folder named in any
+// script builds. The test owns the console, so it can read back what the console received.
+#include "file_path.h"
+#include "test_files.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+std::wstring wideOf(const std::string& text) {
+    return pathOf(text).wstring();
+}
+
+// The program's Linux path as Wine's drive Z: names it.
+std::wstring programPath() {
+    std::wstring path = L"Z:" + wideOf(SPLASHPACK_PROGRAM);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+struct ToolRun {
+    DWORD exitCode = 1;
+    std::string redirected; // standard output's bytes when it went to a file
+};
+
+// Runs splashpack.exe with `arguments`, standard output to the file `into` or, when empty, to
+// the console this process owns.
+ToolRun runTool(const std::string& arguments, const std::string& into) {
+    std::wstring line = L"\"" + programPath() + L"\" " + wideOf(arguments);
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE out = into.empty() ? CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                            OPEN_EXISTING, 0, nullptr)
+                              : CreateFileW(pathOf(into).c_str(), GENERIC_WRITE, 0, &inherited,
+                                            CREATE_ALWAYS, 0, nullptr);
+    ToolRun run;
+    if (out == INVALID_HANDLE_VALUE)
+        return run;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION tool{};
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &tool)) {
+        WaitForSingleObject(tool.hProcess, 60000);
+        GetExitCodeProcess(tool.hProcess, &run.exitCode);
+        CloseHandle(tool.hProcess);
+        CloseHandle(tool.hThread);
+    }
+    CloseHandle(out);
+    if (!into.empty()) {
+        ByteVector bytes = readFile(textOf(pathOf(into)));
+        run.redirected.assign(bytes.begin(), bytes.end());
+    }
+    return run;
+}
+
+// Every character of the console's screen buffer, row after row.
+std::wstring consoleText() {
+    HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    std::wstring text;
+    if (console != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(console, &info)) {
+        text.resize(static_cast<std::size_t>(info.dwSize.X) * info.dwSize.Y);
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(console, text.data(), static_cast<DWORD>(text.size()),
+                                    COORD{0, 0}, &read);
+        text.resize(read);
+    }
+    if (console != INVALID_HANDLE_VALUE)
+        CloseHandle(console);
+    return text;
+}
+
+} // namespace
+
+TEST(SplashpackConsole, TextsInEveryScriptReachTheConsoleAndFilesAsTyped) {
+    struct Script {
+        const char* name;
+        std::string message;
+        std::string file;     // the folder of the picture and the name of the splash
+        const char* codePage; // the message's, in the splash
+    };
+    const Script scripts[] = {
+        {"Latin", "D\xc3\xa9sol\xc3\xa9, \xc3\xa7\x61 d\xc3\xa9marre", "d\xc3\xa9p\xc3\xb4t",
+         "1252"},
+        {"Greek", "\xce\x9a\xce\xb1\xce\xbb\xce\xb7\xce\xbc\xce\xad\xcf\x81\xce\xb1",
+         "\xce\xb5\xce\xb9\xce\xba\xcf\x8c\xce\xbd\xce\xb1", "1253"},
+        {"Japanese", "\xe3\x81\x93\xe3\x82\x93\xe3\x81\xab\xe3\x81\xa1\xe3\x81\xaf",
+         "\xe7\x94\xbb\xe5\x83\x8f", "932"},
+    };
+    // A console of this process's own, which the tool's runs below share.
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    for (const Script& script : scripts) {
+        SCOPED_TRACE(script.name);
+        ScratchFolder scratch;
+        // Joined here: the scratch folder's own join is narrow.
+        const std::string folder =
+            textOf(pathOf(scratch.path("x")).parent_path() / pathOf(script.file));
+        std::filesystem::create_directories(pathOf(folder));
+        const std::string picture = folder + "\\" + script.file + ".png";
+        const std::string splash = folder + "\\" + script.file + ".exe";
+        ByteVector png = encodePng(gradientPicture(32, 16, false), 3);
+        std::FILE* file = openFile(picture, "wb");
+        ASSERT_NE(nullptr, file);
+        std::fwrite(png.data(), 1, png.size(), file);
+        std::fclose(file);
+
+        ToolRun build = runTool("build --picture \"" + picture + "\" --message \"" +
+                                    script.message + "\" --code-page " + script.codePage +
+                                    " --target setup.exe --output \"" + splash + "\"",
+                                scratch.path("build.txt"));
+        EXPECT_EQ(0u, build.exitCode) << build.redirected;
+        EXPECT_NE(std::string::npos, build.redirected.find(script.file + ".exe"))
+            << build.redirected;
+
+        const std::string inspect =
+            "inspect \"" + splash + "\" --code-page " + std::string(script.codePage);
+        ToolRun inspected = runTool(inspect, scratch.path("inspect.txt"));
+        EXPECT_EQ(0u, inspected.exitCode);
+        EXPECT_NE(std::string::npos, inspected.redirected.find(script.message))
+            << inspected.redirected;
+        EXPECT_NE(std::string::npos, inspected.redirected.find(script.file + ".exe"));
+
+        EXPECT_EQ(0u, runTool(inspect, "").exitCode);
+        const std::wstring shown = consoleText();
+        EXPECT_NE(std::wstring::npos, shown.find(wideOf(script.message)));
+        EXPECT_NE(std::wstring::npos, shown.find(wideOf(script.file + ".exe")));
+    }
+    FreeConsole();
+}
