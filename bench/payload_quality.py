@@ -49,7 +49,7 @@ def gradient():
 def photo():
     """Sky, a sun and textured ground with sensor-like noise: many colours, smooth and busy."""
     rgb = bytearray(WIDTH * HEIGHT * 3)
-    seed = 12345
+    state = 12345
     for y in range(HEIGHT):
         v = y / HEIGHT
         for x in range(WIDTH):
@@ -63,8 +63,8 @@ def photo():
             d = math.hypot(u - 0.7, v - 0.3)
             if d < 0.12:
                 r, g, b = 250 - 200 * d, 200 - 300 * d, 80
-            seed = (seed * 1664525 + 1013904223) & 0xFFFFFFFF
-            n = ((seed >> 8) / float(1 << 24) - 0.5) * 18
+            state = (state * 1664525 + 1013904223) & 0xFFFFFFFF
+            n = ((state >> 8) / float(1 << 24) - 0.5) * 18
             at = (y * WIDTH + x) * 3
             rgb[at], rgb[at + 1], rgb[at + 2] = clamp(r + n), clamp(g + n * 0.8), clamp(b + n * 0.6)
     return rgb

@@ -99,7 +99,8 @@ double besselI0(double x) {
     return sum;
 }
 
-// Triangular dither of one step from a fixed-seed generator: the same sound gives the same bytes.
+// Triangular dither of one step from a generator that always starts alike: the same sound gives
+// the same bytes.
 class Dither {
   public:
     double next() { return uniform() - uniform(); }

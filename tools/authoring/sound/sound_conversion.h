@@ -34,8 +34,8 @@ DecodedSound resampleSound(const DecodedSound& sound, std::uint32_t rate);
 // The average of the channels.
 DecodedSound mixToMono(const DecodedSound& sound);
 
-// A plain PCM WAV (format 1) of 8 or 16 bits; samples are rounded with triangular dither from
-// a fixed seed, so that the same sound always gives the same bytes.
+// A plain PCM WAV (format 1) of 8 or 16 bits; samples are rounded with triangular dither from a
+// generator that always starts alike, so that the same sound always gives the same bytes.
 std::vector<unsigned char> encodePcmWav(const DecodedSound& sound, unsigned bits);
 
 // True when `target` asks for something the sound in `bytes` is not: another rate, fewer
