@@ -123,6 +123,15 @@ WindowFacts factsOf(HWND window);
 // Screen pixels of a rectangle as 0x00RRGGBB values, row by row from the top.
 std::vector<UINT> captureScreen(const RECT& rect);
 
+// A started splash's window once painted: its rectangle and the screen's pixels inside it;
+// `window` is null when none appeared within 15 s.
+struct ShownSplash {
+    HWND window = nullptr;
+    RECT rect{};
+    std::vector<UINT> pixels;
+};
+ShownSplash captureShownSplash(SplashRun& run);
+
 // Real input through the system's input queue.
 void sendKey(WORD virtualKey, bool withAlt = false);
 void clickAt(int x, int y, bool rightButton = false);

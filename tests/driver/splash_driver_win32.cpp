@@ -325,6 +325,18 @@ WindowFacts factsOf(HWND window) {
     return facts;
 }
 
+ShownSplash captureShownSplash(SplashRun& run) {
+    ShownSplash shown;
+    shown.window = run.waitForWindow("SPLASH_BMP", 15000);
+    if (shown.window == nullptr)
+        return shown;
+    // Time for the first paint to reach the screen.
+    pumpFor(300);
+    shown.rect = factsOf(shown.window).rect;
+    shown.pixels = captureScreen(shown.rect);
+    return shown;
+}
+
 std::vector<UINT> captureScreen(const RECT& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     std::vector<UINT> pixels;

@@ -83,15 +83,15 @@ TEST(Authored, ThePreviewOfASixteenBitScreenIsWhatThePlayerShows) {
     ASSERT_EQ(previewWidth, 1024);
 
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     EXPECT_EQ(rect.left, (1024 - width) / 2);
     EXPECT_EQ(rect.top, (768 - height) / 2);
     ASSERT_EQ(rect.right - rect.left, width);
     ASSERT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0;
     UINT firstShown = 0, firstDrawn = 0;
     for (int y = 0; y < height; ++y)
@@ -121,13 +121,13 @@ TEST(Authored, APngSplashBuiltBySplashpackShowsItsPixels) {
     ASSERT_EQ(runSplashpack(buildArguments(run, png)), 0u);
 
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     ASSERT_EQ(rect.right - rect.left, width);
     ASSERT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0;
     for (int i = 0; i < width * height; ++i) {
         UINT expected = static_cast<UINT>(rgb[i * 3]) << 16 |
@@ -162,15 +162,15 @@ TEST(Authored, APictureFittedAtBuildTimeIsDrawnUnscaled) {
     ASSERT_EQ(bmp.size(), 54 + stride * height);
 
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     EXPECT_EQ(rect.left, 0);
     EXPECT_EQ(rect.top, 64);
     ASSERT_EQ(rect.right - rect.left, width);
     ASSERT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0, sampled = 0;
     for (int y = 0; y < height; y += 7)
         for (int x = 0; x < width; x += 11) {
@@ -207,13 +207,13 @@ TEST(Authored, APaletteSplashIsDrawnFromItsColourTable) {
     ASSERT_EQ(bmp.size(), 54 + entries * 4 + stride * height);
 
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     ASSERT_EQ(rect.right - rect.left, width);
     ASSERT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {

@@ -24,13 +24,13 @@ TEST(Packaged, ASplashBuiltByThePackagedToolShowsItsPictureAndLaunchesItsTarget)
     run.writeProgram(fileBytes(folder + "\\splash.exe"));
     run.writeProbe();
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     EXPECT_EQ(rect.right - rect.left, width);
     EXPECT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0;
     for (int i = 0; i < width * height && i < static_cast<int>(screen.size()); ++i) {
         UINT expected = static_cast<UINT>(rgb[i * 3]) << 16 |

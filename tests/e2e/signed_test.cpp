@@ -40,13 +40,13 @@ TEST(Signed, ASignedSplashShowsItsPictureAndLaunchesItsTarget) {
     run.writeProgram(signedSplash);
     run.writeProbe();
     ASSERT_TRUE(run.start());
-    HWND window = run.waitForWindow("SPLASH_BMP", 15000);
-    ASSERT_NE(window, nullptr);
-    pumpFor(300);
-    RECT rect = factsOf(window).rect;
+    const ShownSplash shown = captureShownSplash(run);
+    ASSERT_NE(shown.window, nullptr);
+    const HWND window = shown.window;
+    const RECT& rect = shown.rect;
     ASSERT_EQ(rect.right - rect.left, width);
     ASSERT_EQ(rect.bottom - rect.top, height);
-    std::vector<UINT> screen = captureScreen(rect);
+    const std::vector<UINT>& screen = shown.pixels;
     int differing = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
