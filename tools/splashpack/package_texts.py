@@ -3,7 +3,8 @@
 
     package_texts.py manual GROFF PAGE OUT        the manual page as plain text
     package_texts.py readme README OUT HEADING... the README's sections under those headings
-    package_texts.py notices NOTICES RUNTIME OUT  the notices, the mingw-w64 licences after them
+    package_texts.py notices NOTICES LICENCES... OUT  the notices, then the licence files given
+                                                  (the mingw-w64 runtime's, a font's)
     (--crlf before the command ends every line with CR LF, and marks UTF-8 text as such, for
     Notepad on Windows XP)
 """
@@ -38,9 +39,11 @@ def readme(path, headings):
     return "\n".join(taken).rstrip("\n") + "\n"
 
 
-def notices(path, runtime):
-    return (open(path, encoding="utf-8").read() + "-" * 72 + "\n" +
-            open(runtime, encoding="utf-8").read())
+def notices(path, licences):
+    text = open(path, encoding="utf-8").read()
+    for licence in licences:
+        text += "-" * 72 + "\n" + open(licence, encoding="utf-8").read()
+    return text
 
 
 def main(arguments):
@@ -53,7 +56,7 @@ def main(arguments):
     elif command == "readme":
         text, out = readme(arguments[1], arguments[3:]), arguments[2]
     elif command == "notices":
-        text, out = notices(arguments[1], arguments[2]), arguments[3]
+        text, out = notices(arguments[1], arguments[2:-1]), arguments[-1]
     else:
         sys.exit("package_texts: unknown command %s" % command)
     if crlf:
