@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 const unsigned codePages[] = {874,  932,  936,  949,  950,  1250, 1251,
