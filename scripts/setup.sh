@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ dpkg-dev googletest libgtest-dev python3
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev mingw-w64-x86-64-dev
     wine wine64 wine32:i386 xvfb x11-utils icoutils libstb-dev imagemagick sox gcc-12-source
-    nlohmann-json3-dev fonts-dejavu-core openssl osslsigncode groff-base unzip
+    nlohmann-json3-dev fonts-dejavu-core openssl osslsigncode groff-base unzip python3-fonttools
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
