@@ -6,8 +6,13 @@ packages=(
     cmake ninja-build g++ dpkg-dev googletest libgtest-dev python3
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev mingw-w64-x86-64-dev
     wine wine64 wine32:i386 xvfb x11-utils icoutils libstb-dev imagemagick sox gcc-12-source
-    nlohmann-json3-dev fonts-dejavu-core openssl osslsigncode groff-base unzip python3-fonttools
+    nlohmann-json3-dev fonts-dejavu-core openssl osslsigncode groff-base unzip
+    emscripten python3-fonttools chromium
 )
+# The page's tests run under Node.js with npm; a machine that has them from elsewhere keeps them.
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

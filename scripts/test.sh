@@ -41,6 +41,12 @@ cmp build/windows/app/splash_player.exe build/windows-twin/app/splash_player.exe
 cmake --preset release -DSPLASH_WERROR=ON >/dev/null
 cmake --build --preset release -j "$jobs"
 (cd build/release && cpack -G DEB)
+# The page: the same core built by emscripten into a folder of static files, tested in Debian's
+# chromium against the release tool (tests/page starts and stops its own server and browser).
+cmake --preset web -DSPLASH_WERROR=ON >/dev/null
+cmake --build --preset web -j "$jobs"
+(cd tests/page && npm ci --no-audit --no-fund --loglevel=error)
+SPLASHPACK="$PWD/build/release/tools/splashpack/splashpack" node --test tests/page/page.test.mjs
 
 # Leaks are reported as failures, as every other sanitizer finding is.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -19,10 +19,10 @@ const flagOptions = [['no-dither', '--no-dither'], ['mono', '--mono'], ['autorun
 // Where a message belongs: the first field whose words it holds; the rest go to the list.
 const messagePlaces = [
   [/--versions|Windows .* meets?\b/, 'versions'],
+  [/--target\b|^the target "/, 'target'],
   [/display time|launch delay|--display-time|--launch-delay/, 'display-time'],
   [/--min-resolution|--min-colour-depth|colour depth/, 'min-resolution'],
   [/autorun|--autorun/, 'autorun'],
-  [/--target|the target\b/, 'target'],
   [/--message|the message\b|code page|--code-page/, 'message'],
   [/--fit|--background|--colours|--max-picture|the picture|picture\b/, 'picture-file'],
   [/sound|--sound/, 'sound-file'],
@@ -228,7 +228,9 @@ function rebuild() {
     showWarning(warning);
   if (answer.targetReminder)
     addLine(byId('target-notes'), answer.targetReminder, 'hint');
-  byId('start-times').textContent = answer.written[0] + '. ' + answer.startTimes;
+  byId('start-times').textContent = '';
+  for (const line of [...answer.written, answer.startTimes])
+    addLine(byId('start-times'), line);
   offerDownload(byId('download-splash'), page.splash, outputName(), 'application/octet-stream');
   byId('download-splash').textContent = 'Download ' + outputName();
   byId('download-autorun').hidden = !page.autorun;
