@@ -239,6 +239,8 @@ test('an opened splash gives back its settings, picture and sound', async () => 
   assert.ok((await download('#extract-sound', 'made.wav'))
                 .equals(fs.readFileSync(path.join(cli.folder, 'made.wav'))));
   fs.rmSync(cli.folder, {recursive: true, force: true});
+  // The README's picture of the page: its top, as a 1024 x 768 window shows it.
+  await page.evaluate(() => window.scrollTo(0, 0));
   await page.screenshot({path: path.join(pageFolder, '..', 'page-screenshot.png')});
 });
 
