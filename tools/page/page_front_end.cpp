@@ -136,8 +136,8 @@ json buildSplashFromPage(CommandLine& line) {
     AutorunFile autorun;
     if (options.autorun) {
         checkAutorunName(outputName);
-        autorun = autorunFile(outputName, "", options.autorunLabel, options.codePage,
-                              pageCodePages());
+        autorun =
+            autorunFile(outputName, "", options.autorunLabel, options.codePage, pageCodePages());
     }
     MemoryInput picture(heldInput(pageInputPicture, options.picture, "picture").bytes);
     std::optional<MemoryInput> sound;
@@ -215,19 +215,12 @@ json inspectSplashFromPage(CommandLine& line) {
 
 // The characters of the message that the carried font lacks: the page carries a font for the
 // single-byte code pages only, so it says so where the command line names a package.
-std::string missingGlyphsWarning(const std::string& message, const std::vector<PreviewFont>& fonts) {
+std::string missingGlyphsWarning(const std::string& message,
+                                 const std::vector<PreviewFont>& fonts) {
     const std::u32string missing = charactersNoFontHas(message, fonts);
     if (missing.empty())
         return "";
-    std::string named;
-    for (std::size_t i = 0; i < missing.size() && i < 3; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(missing[i]));
-        named += (i > 0 ? ", " : "") + std::string(name);
-    }
-    return "the page's font has no " + named +
-           (missing.size() > 3 ? " and " + std::to_string(missing.size() - 3) + " more characters"
-                               : std::string()) +
+    return "the page's font has no " + missingCharactersInWords(missing) +
            " of the message, and the page carries none for code pages 874, 932, 936, 949 and "
            "950; the preview draws empty boxes for them, where `splashpack preview` on Linux "
            "draws them with the fonts installed there";
@@ -301,10 +294,11 @@ const char* page_inspect(const char* argumentsJson) {
 }
 
 const char* page_preview(int which, const char* argumentsJson) {
-    return answerCommand(argumentsJson, CommandKind::preview, "preview", [which](CommandLine& line) {
-        return previewSplashFromPage(line, which == pageSplashOpened ? pageSplashOpened
-                                                                     : pageSplashBuilt);
-    });
+    return answerCommand(
+        argumentsJson, CommandKind::preview, "preview", [which](CommandLine& line) {
+            return previewSplashFromPage(line, which == pageSplashOpened ? pageSplashOpened
+                                                                         : pageSplashBuilt);
+        });
 }
 
 const char* page_preview_png() {

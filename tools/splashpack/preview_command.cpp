@@ -7,16 +7,9 @@
 #include "standard_output.h"
 #include "tool_error.h"
 
-#include <cstdio>
 #include <filesystem>
 
 namespace {
-
-std::string characterName(char32_t c) {
-    char name[16];
-    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-    return name;
-}
 
 // The box's fonts: DejaVu Sans, then the first installed font with the letters of the code page
 // the texts were stored in. Warns when the message holds characters that none of them has.
@@ -32,18 +25,12 @@ std::vector<PreviewFont> boxFonts(const std::string& message, UINT codePage,
         }
     }
     const std::u32string missing = charactersNoFontHas(message, fonts);
-    if (!missing.empty()) {
-        std::string named;
-        for (std::size_t i = 0; i < missing.size() && i < 3; ++i)
-            named += (i > 0 ? ", " : "") + characterName(missing[i]);
-        warnings.push_back(
-            "no font the preview found has " + named +
-            (missing.size() > 3 ? " and " + std::to_string(missing.size() - 3) + " more characters"
-                                : std::string()) +
-            " of the message; the preview draws empty boxes for them" +
-            (script.package != nullptr ? std::string(" (apt-get install ") + script.package + ")"
-                                       : std::string()));
-    }
+    if (!missing.empty())
+        warnings.push_back("no font the preview found has " + missingCharactersInWords(missing) +
+                           " of the message; the preview draws empty boxes for them" +
+                           (script.package != nullptr
+                                ? std::string(" (apt-get install ") + script.package + ")"
+                                : std::string()));
     return fonts;
 }
 

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -502,6 +503,18 @@ std::u32string charactersNoFontHas(const std::string& message,
         if (c >= 0x20 && !font.has(c) && missing.find(c) == std::u32string::npos)
             missing += c;
     return missing;
+}
+
+std::string missingCharactersInWords(const std::u32string& missing) {
+    std::string named;
+    for (std::size_t i = 0; i < missing.size() && i < 3; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(missing[i]));
+        named += (i > 0 ? ", " : "") + std::string(name);
+    }
+    if (missing.size() > 3)
+        named += " and " + std::to_string(missing.size() - 3) + " more characters";
+    return named;
 }
 
 ByteVector previewPng(const PreviewImage& image) {

@@ -62,6 +62,9 @@ PreviewImage renderPreview(const SplashReport& report, const PreviewScreen& scre
 std::u32string charactersNoFontHas(const std::string& message,
                                    const std::vector<PreviewFont>& fonts);
 
+// The first three of `missing` ("U+0E01, U+0E02, U+0E03 and 5 more characters"), for a warning.
+std::string missingCharactersInWords(const std::u32string& missing);
+
 // The course of events in words, one line each: requirements, picture, launch, close, sound.
 std::vector<std::string> previewTimeline(const SplashReport& report, const PreviewScreen& screen,
                                          const PreviewPlan& plan);
