@@ -202,14 +202,18 @@ test('the preview is the one splashpack preview draws, on the canvas too', async
 });
 
 test('bad input is named in the command line words and leaves nothing to download', async () => {
-  await choose('picture-file', 'cut.png');
-  const command = await page.$eval('#command', (element) => element.value);
-  const cli = runShownCommand(command);
-  assert.equal(cli.status, 1);
-  const message = cli.stderr.trim();
-  assert.equal(await page.$eval('#error', (element) => element.textContent), message);
-  assert.equal(await page.$eval('#download-splash', (link) => link.hasAttribute('href')), false);
-  fs.rmSync(cli.folder, {recursive: true, force: true});
+  // A picture cut short; a splash that would be written over its own picture.
+  for (const [picture, output] of [['cut.png', ''], ['photo.png', 'photo.png']]) {
+    await choose('picture-file', picture);
+    await setFields({output});
+    const command = await page.$eval('#command', (element) => element.value);
+    const cli = runShownCommand(command);
+    assert.equal(cli.status, 1);
+    assert.equal(await page.$eval('#error', (element) => element.textContent), cli.stderr.trim());
+    assert.equal(await page.$eval('#download-splash', (link) => link.hasAttribute('href')), false);
+    fs.rmSync(cli.folder, {recursive: true, force: true});
+  }
+  await setFields({output: ''});
 
   // A splash cut short loses its trailer.
   await choose('picture-file', 'photo.png');

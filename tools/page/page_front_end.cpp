@@ -132,13 +132,19 @@ json buildSplashFromPage(CommandLine& line) {
     page.built.reset();
     page.autorun.clear();
 
+    // In the command line's order: the name autorun.inf opens, the inputs that the command the
+    // page shows would write over, then autorun.inf's texts in the code page.
     const std::string outputName = fileNameOf(options.output);
-    AutorunFile autorun;
-    if (options.autorun) {
+    if (options.autorun)
         checkAutorunName(outputName);
+    for (const std::string* input : {&options.picture, &options.sound})
+        if (!input->empty() && fileNameOf(*input) == outputName)
+            throw InputError(inQuotes(options.output) +
+                             " is an input of this build; inputs are never written");
+    AutorunFile autorun;
+    if (options.autorun)
         autorun =
             autorunFile(outputName, "", options.autorunLabel, options.codePage, pageCodePages());
-    }
     MemoryInput picture(heldInput(pageInputPicture, options.picture, "picture").bytes);
     std::optional<MemoryInput> sound;
     if (!options.sound.empty())
