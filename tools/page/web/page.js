@@ -69,12 +69,19 @@ function bytesOf(output) {
   return page.module.HEAPU8.slice(output.address, output.address + output.size);
 }
 
+// Hands the module a copy of the file; false when its memory cannot hold one.
 function giveInput(slot, file) {
   const address = page.module._malloc(Math.max(file.bytes.length, 1));
+  if (!address) {
+    page.inputError = 'out of memory: ' + file.name + ' does not fit in the memory the page may use';
+    return false;
+  }
+  page.inputError = null;
   page.module.HEAPU8.set(file.bytes, address);
   withString(file.name, (name) => page.module._page_set_input(slot, name, address,
                                                                file.bytes.length));
   page.module._free(address);
+  return true;
 }
 
 // ---- the command line ----
@@ -196,6 +203,8 @@ function rebuild() {
   byId('command').value = shellQuoted(args);
   clearNotes();
   hideError();
+  if (page.inputError)
+    showError(page.inputError);
   page.splash = null;
   page.autorun = null;
   page.built = false;
@@ -300,21 +309,26 @@ async function readFile(file) {
 }
 
 async function takePicture(file) {
-  page.picture = await readFile(file);
-  giveInput(0, page.picture);
+  const picture = await readFile(file);
+  page.picture = giveInput(0, picture) ? picture : null;
   schedule('build');
 }
 
 async function takeSound(file) {
-  page.sound = file ? await readFile(file) : null;
-  if (page.sound)
-    giveInput(1, page.sound);
+  const sound = file ? await readFile(file) : null;
+  page.sound = sound && giveInput(1, sound) ? sound : null;
   schedule('build');
 }
 
 async function openSplash(file) {
-  page.opened = await readFile(file);
-  giveInput(2, page.opened);
+  const opened = await readFile(file);
+  page.opened = giveInput(2, opened) ? opened : null;
+  if (!page.opened) {
+    byId('splash-file-notes').textContent = '';
+    addLine(byId('splash-file-notes'), 'splashpack: ' + page.inputError, 'error');
+    page.inputError = null;
+    return;
+  }
   inspectOpened();
 }
 
