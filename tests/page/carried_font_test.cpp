@@ -18,23 +18,6 @@ PreviewFont wholeFont() {
     return PreviewFont{"DejaVu Sans", ByteVector(std::istreambuf_iterator<char>(file), {}), 0};
 }
 
-std::string utf8Of(const std::u32string& text) {
-    std::string utf8;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | c >> 6);
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | c >> 12);
-            utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return utf8;
-}
-
 } // namespace
 
 TEST(CarriedFont, DrawsAsTheWholeFont) {

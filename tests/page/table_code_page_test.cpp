@@ -13,21 +13,6 @@ namespace {
 const unsigned codePages[] = {874,  932,  936,  949,  950,  1250, 1251,
                               1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-std::string utf8Of(char32_t c) {
-    std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | c >> 6);
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | c >> 12);
-        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return text;
-}
-
 // What the build stores for the text, or its error.
 std::string stored(const std::string& utf8, unsigned codePage, const CodePageConverter& converter) {
     try {

@@ -7,6 +7,7 @@
 // Every answer is asked of systemCodePage() itself, and whatever the table format cannot say
 // ends the program with an error, so that another glibc can never quietly give other tables.
 #include "code_page.h"
+#include "code_page_reading.h"
 #include "system_code_page.h"
 
 #include <algorithm>
@@ -51,36 +52,16 @@ bool systemDecode(unsigned codePage, const std::string& bytes, std::u32string& c
     return true;
 }
 
-std::string utf8Of(char32_t c) {
-    std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | c >> 6);
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | c >> 12);
-        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return text;
-}
-
 // One code page as table_code_page.cpp reads it: every byte, then for a double-byte code page
 // every pair of a lead byte 0x80 to 0xFF and any trail byte; 0 where the bytes mean nothing
 // (byte 0 itself is U+0000). The entries whose character the system writes otherwise; and the
 // letters that an accent following them turns into one character when read, and whether that
 // character takes a further accent (glibc joins a second accent in 1255, not in 1258).
-struct Joined {
-    char16_t character = 0;
-    bool joinsFurther = false;
-};
-
 struct Table {
     unsigned codePage = 0;
     std::vector<char16_t> values;
     std::vector<unsigned> notExact;
-    std::map<std::pair<char16_t, char16_t>, Joined> compositions;
+    Compositions compositions;
 
     std::size_t indexOf(const std::string& bytes) const {
         unsigned char first = static_cast<unsigned char>(bytes[0]);
@@ -89,38 +70,9 @@ struct Table {
                    : 256 + (first - 0x80u) * 256 + static_cast<unsigned char>(bytes[1]);
     }
 
-    // The reading table_code_page.cpp gives: each byte or pair, each accent joined to the
-    // letter before it where the system joins them.
+    // The reading table_code_page.cpp gives.
     bool decode(const std::string& bytes, std::u32string& characters) const {
-        characters.clear();
-        char16_t pending = 0;
-        bool hasPending = false, mayJoin = false;
-        for (std::size_t at = 0; at < bytes.size(); ++at) {
-            unsigned char byte = static_cast<unsigned char>(bytes[at]);
-            char16_t c = values[byte];
-            if (c == 0 && byte != 0) {
-                if (values.size() == 256 || byte < 0x80 || at + 1 >= bytes.size())
-                    return false;
-                c = values[indexOf(bytes.substr(at, 2))];
-                if (c == 0)
-                    return false;
-                ++at;
-            }
-            if (hasPending) {
-                auto joined = mayJoin ? compositions.find({pending, c}) : compositions.end();
-                if (joined != compositions.end()) {
-                    pending = joined->second.character;
-                    mayJoin = joined->second.joinsFurther;
-                    continue;
-                }
-                characters += pending;
-            }
-            pending = c;
-            hasPending = mayJoin = true;
-        }
-        if (hasPending)
-            characters += pending;
-        return true;
+        return readWithTable(values, compositions, bytes, characters);
     }
 
     void check(const std::string& bytes) const {

@@ -111,12 +111,6 @@ const HeldFile& heldInput(PageInput slot, const std::string& named, const char* 
     return held;
 }
 
-// The file name at the end of `path`, as Windows splits it.
-std::string fileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 json outputOf(const ByteVector& bytes) {
     return json{{"address", reinterpret_cast<std::uintptr_t>(bytes.data())},
                 {"size", bytes.size()}};
@@ -239,12 +233,7 @@ json previewSplashFromPage(CommandLine& line, PageSplash which) {
         throw InputError("there is no splash to preview yet");
     const PreviewOptions& options = line.preview;
     const SplashReport& report = held->report;
-    PreviewScreen screen;
-    screen.width = options.screenWidth;
-    screen.height = options.screenHeight;
-    screen.colourBits = options.colourBits;
-    screen.sixteenBitLayout = options.sixteenBitLayout;
-    screen.version = options.windows;
+    const PreviewScreen screen = previewScreenOf(options);
     PreviewPlan plan = planPreview(report, screen);
     std::vector<PreviewFont> fonts;
     std::vector<std::string> warnings;

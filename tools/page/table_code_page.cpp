@@ -2,6 +2,8 @@
 // described there).
 #include "table_code_page.h"
 
+#include "code_page_reading.h"
+
 #include <stb_image.h>
 
 #include <algorithm>
@@ -16,13 +18,7 @@ struct TableCodePage::Table {
     std::vector<char16_t> values;
     // By character: the exact bytes, as the byte + 0x100 or lead * 0x100 + trail; 0 for none.
     std::vector<std::uint16_t> written;
-    // A letter and the accent after it that read as one character, and whether that takes a
-    // further accent.
-    struct Joined {
-        char16_t character;
-        bool joinsFurther;
-    };
-    std::map<std::pair<char16_t, char16_t>, Joined> compositions;
+    Compositions compositions;
 };
 
 namespace {
@@ -42,19 +38,6 @@ class WordReader {
     const std::vector<unsigned char>& stream_;
     std::size_t at_ = 0;
 };
-
-void appendUtf8(std::string& text, char32_t c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | c >> 6);
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | c >> 12);
-        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -95,7 +78,7 @@ const TableCodePage::Table* TableCodePage::tableFor(unsigned codePage) const {
         char16_t letter = static_cast<char16_t>(words.next());
         char16_t accent = static_cast<char16_t>(words.next());
         char16_t character = static_cast<char16_t>(words.next());
-        table->compositions[{letter, accent}] = Table::Joined{character, words.next() != 0};
+        table->compositions[{letter, accent}] = JoinedCharacter{character, words.next() != 0};
     }
     table->written.assign(0x10000, 0);
     for (std::size_t at = 0; at < exact.size(); ++at)
@@ -128,37 +111,10 @@ bool TableCodePage::fromCodePage(const std::string& bytes, unsigned codePage,
     const Table* table = tableFor(codePage);
     if (!table)
         return false;
-    const std::vector<char16_t>& values = table->values;
-    utf8.clear();
-    // The system holds a letter back until it sees whether an accent follows.
-    char16_t pending = 0;
-    bool hasPending = false, mayJoin = false;
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        unsigned char byte = static_cast<unsigned char>(bytes[at]);
-        char16_t c = values[byte];
-        if (c == 0 && byte != 0) {
-            if (values.size() == 256 || byte < 0x80 || at + 1 >= bytes.size())
-                return false;
-            c = values[256 + (byte - 0x80u) * 256 + static_cast<unsigned char>(bytes[at + 1])];
-            if (c == 0)
-                return false;
-            ++at;
-        }
-        if (hasPending) {
-            auto joined =
-                mayJoin ? table->compositions.find({pending, c}) : table->compositions.end();
-            if (joined != table->compositions.end()) {
-                pending = joined->second.character;
-                mayJoin = joined->second.joinsFurther;
-                continue;
-            }
-            appendUtf8(utf8, pending);
-        }
-        pending = c;
-        hasPending = mayJoin = true;
-    }
-    if (hasPending)
-        appendUtf8(utf8, pending);
+    std::u32string characters;
+    if (!readWithTable(table->values, table->compositions, bytes, characters))
+        return false;
+    utf8 = utf8Of(characters);
     return true;
 }
 

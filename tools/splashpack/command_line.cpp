@@ -367,6 +367,16 @@ const char* const previewHelp =
 
 } // namespace
 
+PreviewScreen previewScreenOf(const PreviewOptions& options) {
+    PreviewScreen screen;
+    screen.width = options.screenWidth;
+    screen.height = options.screenHeight;
+    screen.colourBits = options.colourBits;
+    screen.sixteenBitLayout = options.sixteenBitLayout;
+    screen.version = options.windows;
+    return screen;
+}
+
 std::string helpText(CommandKind topic) {
     switch (topic) {
     case CommandKind::build:

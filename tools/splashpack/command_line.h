@@ -6,6 +6,7 @@
 #include "screen_depth.h"
 #include "setting_values.h"
 #include "splash_build.h"
+#include "splash_preview.h"
 #include "text_error.h"
 
 #include <cstdint>
@@ -52,6 +53,9 @@ struct PreviewOptions {
     bool force = false;
     bool quiet = false;
 };
+
+// The machine a preview stands for, as the options describe it.
+PreviewScreen previewScreenOf(const PreviewOptions& options);
 
 enum class CommandKind { help, version, build, inspect, extract, preview };
 

@@ -77,12 +77,7 @@ PreviewOutcome runPreview(const PreviewOptions& options, std::ostream& standardO
         checkOutputFree(options.output, options.force);
     }
     SplashReport report = readSplash(options.file, options.codePage);
-    PreviewScreen screen;
-    screen.width = options.screenWidth;
-    screen.height = options.screenHeight;
-    screen.colourBits = options.colourBits;
-    screen.sixteenBitLayout = options.sixteenBitLayout;
-    screen.version = options.windows;
+    const PreviewScreen screen = previewScreenOf(options);
     PreviewPlan plan = planPreview(report, screen);
     PreviewOutcome outcome;
     std::vector<PreviewFont> fonts;

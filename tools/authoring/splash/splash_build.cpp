@@ -193,10 +193,14 @@ void checkAutorunIcon(const ByteVector& icon, const std::string& path) {
         throw InputError("icon " + inQuotes(path) + " is not a Windows icon (.ico) file");
 }
 
+std::string fileNameOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string extensionWarning(const std::string& path, const std::string& extension,
                              const std::string& what) {
-    std::size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = fileNameOf(path);
     if (name.size() > extension.size() &&
         namesMatchOnWindows(name.substr(name.size() - extension.size()), extension))
         return "";

@@ -114,6 +114,9 @@ AutorunFile autorunFile(const std::string& programUtf8, const std::string& iconU
 // Raises InputError when `icon`, the bytes of the file at `path`, is no Windows icon file.
 void checkAutorunIcon(const ByteVector& icon, const std::string& path);
 
+// The file name at the end of `path`, after its last slash or backslash.
+std::string fileNameOf(const std::string& path);
+
 // A warning when the file name of `path` does not end in `extension` (".exe"), though what is
 // written there is `what` ("a Windows program"); empty when it does.
 std::string extensionWarning(const std::string& path, const std::string& extension,

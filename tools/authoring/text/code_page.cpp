@@ -106,6 +106,33 @@ std::u32string utf8Characters(const std::string& utf8) {
     return characters;
 }
 
+std::string utf8Of(char32_t c) {
+    std::string text;
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | c >> 6);
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | c >> 12);
+        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | c >> 18);
+        text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return text;
+}
+
+std::string utf8Of(const std::u32string& characters) {
+    std::string text;
+    for (char32_t c : characters)
+        text += utf8Of(c);
+    return text;
+}
+
 std::string codePageToUtf8(const std::string& bytes, unsigned codePage,
                            const CodePageConverter& converter) {
     std::string text;

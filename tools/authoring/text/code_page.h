@@ -38,3 +38,7 @@ std::string codePageToUtf8(const std::string& bytes, unsigned codePage,
 
 // The characters of a UTF-8 text, for drawing; a malformed sequence is one U+FFFD per byte.
 std::u32string utf8Characters(const std::string& utf8);
+
+// The reverse: characters (up to U+10FFFF, no surrogates) as UTF-8.
+std::string utf8Of(char32_t character);
+std::string utf8Of(const std::u32string& characters);
