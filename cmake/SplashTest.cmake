@@ -47,7 +47,7 @@ function(splash_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
-    SPLASH_SOURCE_DIR="${CMAKE_SOURCE_DIR}" SPLASH_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
+    SPLASH_SOURCE_DIR="${CMAKE_SOURCE_DIR}" SPLASH_BMP_DIR="${CMAKE_SOURCE_DIR}/tests/data/bmp")
   set(env "")
   set(props ${T_PROPERTIES})
   if(WIN32)

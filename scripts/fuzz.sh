@@ -25,13 +25,7 @@ cmake --build --preset fuzz -j "$jobs"
 
 build=build/fuzz
 seeds=$build/seeds
-bmpsuite=../shared/bmpsuite
-if [ -d "$bmpsuite" ]; then
-    "$build/tests/fuzz/fuzz_seeds" "$seeds" "$bmpsuite"
-else
-    echo "== $bmpsuite not found: the bitmap target starts from the generated pictures only"
-    "$build/tests/fuzz/fuzz_seeds" "$seeds"
-fi
+"$build/tests/fuzz/fuzz_seeds" "$seeds" tests/data/bmp
 
 status=0
 # target, its starting inputs, dictionary, largest input (the corpus's largest BMP is 65078 bytes).

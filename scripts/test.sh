@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+# A clone with nothing beside it must pass: no tracked file may lead outside the repository.
+python3 scripts/check_repository_paths.py
 
 # Wine runs the 32-bit build where the kernel runs 32-bit code, and the same sources built for
 # 64-bit Windows where it cannot.

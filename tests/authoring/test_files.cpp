@@ -120,7 +120,7 @@ ByteVector readFile(const std::string& path) {
 }
 
 ByteVector corpusFile(const std::string& name) {
-    return readFile(SPLASH_SHARED_DIR "/bmpsuite/" + name);
+    return readFile(SPLASH_BMP_DIR "/" + name);
 }
 
 RgbaPicture gradientPicture(UINT width, UINT height, bool alpha) {

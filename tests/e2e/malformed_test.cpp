@@ -430,7 +430,7 @@ const std::vector<std::pair<const char*, std::vector<CorpusPicture>>>& bmpCorpus
 }
 
 std::string bmpFolder(const char* part) {
-    return windowsPath(std::string(SPLASH_SHARED_DIR) + "/bmpsuite/" + part);
+    return windowsPath(std::string(SPLASH_BMP_DIR) + "/" + part);
 }
 
 std::vector<Case> bmpCorpusCases() {

@@ -168,9 +168,9 @@ TEST(Input, AltF4AndTheRightButtonLeaveItOpen) {
 TEST(Drawing, UnscaledPicturesMatchTheirReferenceRenderings) {
     for (const char* name : {"pal1", "pal4", "pal8", "rgb16", "rgb24", "rgb32", "pal8topdown"}) {
         SCOPED_TRACE(name);
-        std::string shared = SPLASH_SHARED_DIR;
-        ByteVector bmp = fileBytes(windowsPath(shared + "/bmpsuite/g/" + name + ".bmp"));
-        ByteVector png = fileBytes(windowsPath(shared + "/bmpsuite/ref/" + name + ".png"));
+        std::string corpus = SPLASH_BMP_DIR;
+        ByteVector bmp = fileBytes(windowsPath(corpus + "/g/" + name + ".bmp"));
+        ByteVector png = fileBytes(windowsPath(corpus + "/ref/" + name + ".png"));
         ASSERT_FALSE(bmp.empty());
         int width = 0, height = 0, channels = 0;
         unsigned char* reference = stbi_load_from_memory(png.data(), static_cast<int>(png.size()),

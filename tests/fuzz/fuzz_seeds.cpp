@@ -1,7 +1,7 @@
 // Writes the inputs the fuzz targets start from: whole splash files (some signed) and bare payload
 // blocks made by the payload writer, small BMPs of each accepted bit count, and copies of the BMP
 // test corpus when its folder is given.
-//   fuzz_seeds <corpus folder> [<bmpsuite folder>]
+//   fuzz_seeds <corpus folder> [<BMP corpus folder>]
 #include "payload_writer.h"
 
 #include <cstdint>
@@ -225,7 +225,7 @@ void writeExifSeeds(const fs::path& folder) {
         }
 }
 
-void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
+void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
     const fs::path payloadSeeds = corpus / "payload";
     const fs::path settingsSeeds = corpus / "settings";
     const fs::path bitmapSeeds = corpus / "bitmap";
@@ -266,11 +266,11 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
         writeFile(bitmapSeeds / (std::string(bitmap.name) + ".bmp"),
                   makeBitmap(bitmap.width, bitmap.height, bitmap.bitCount, bitmap.coloursUsed));
 
-    if (bmpsuite.empty())
+    if (bmpCorpus.empty())
         return;
     int copied = 0;
     for (const char* group : {"g", "b", "q"}) {
-        const fs::path folder = bmpsuite / group;
+        const fs::path folder = bmpCorpus / group;
         if (!fs::is_directory(folder))
             continue;
         for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -284,14 +284,14 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpsuite) {
         }
     }
     if (copied == 0)
-        std::cerr << "fuzz_seeds: no BMP files under " << bmpsuite.string() << "\n";
+        std::cerr << "fuzz_seeds: no BMP files under " << bmpCorpus.string() << "\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
-        std::cerr << "usage: fuzz_seeds <corpus folder> [<bmpsuite folder>]\n";
+        std::cerr << "usage: fuzz_seeds <corpus folder> [<BMP corpus folder>]\n";
         return 2;
     }
     try {

@@ -413,7 +413,7 @@ bool readFile(const std::string& path, Bytes& bytes) {
 TEST(BitmapFormat, CorpusFilesAreAcceptedOrRefusedByTheRules) {
     for (const CorpusCase& c : corpus) {
         Bytes bytes;
-        ASSERT_TRUE(readFile(std::string(SPLASH_SHARED_DIR "/bmpsuite/") + c.file, bytes))
+        ASSERT_TRUE(readFile(std::string(SPLASH_BMP_DIR "/") + c.file, bytes))
             << c.file;
         BitmapLayout layout;
         EXPECT_EQ(verdictOf(bytes, layout), c.verdict) << c.file;
