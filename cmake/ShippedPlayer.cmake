@@ -9,7 +9,6 @@ set(SPLASH_PLAYER_EXE "" CACHE FILEPATH
 
 # Sets `outVar` to the source that defines embeddedPlayer() for a target in the calling folder.
 function(splash_player_source outVar)
-  set(tools ${PROJECT_SOURCE_DIR}/tools/splashpack)
   set(player "${SPLASH_PLAYER_EXE}")
   set(playerDepends "${SPLASH_PLAYER_EXE}")
   if(player STREQUAL "" AND TARGET splash_player)
@@ -25,7 +24,7 @@ function(splash_player_source outVar)
         # front-end embeds it again only when the player did.
         add_custom_target(shipped_player
           COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DBINARY=${shippedFolder}
-                  -DWERROR=${SPLASH_WERROR} -P ${tools}/build_shipped_player.cmake
+                  -DWERROR=${SPLASH_WERROR} -P ${PROJECT_SOURCE_DIR}/cmake/build_shipped_player.cmake
           BYPRODUCTS ${player}
           COMMENT "Building the shipped 32-bit player in build/windows"
           USES_TERMINAL
@@ -39,14 +38,15 @@ function(splash_player_source outVar)
   endif()
 
   if(player STREQUAL "")
-    set(${outVar} ${tools}/no_embedded_player.cpp PARENT_SCOPE)
+    set(${outVar} ${PROJECT_SOURCE_DIR}/tools/authoring/splash/no_embedded_player.cpp PARENT_SCOPE)
     return()
   endif()
   set(source ${CMAKE_CURRENT_BINARY_DIR}/embedded_player.cpp)
   add_custom_command(
     OUTPUT ${source}
-    COMMAND ${CMAKE_COMMAND} -DINPUT=${player} -DOUTPUT=${source} -P ${tools}/embed_file.cmake
-    DEPENDS ${playerDepends} ${tools}/embed_file.cmake
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${player} -DOUTPUT=${source}
+            -P ${PROJECT_SOURCE_DIR}/cmake/embed_file.cmake
+    DEPENDS ${playerDepends} ${PROJECT_SOURCE_DIR}/cmake/embed_file.cmake
     COMMENT "Embedding the player"
     VERBATIM)
   set(${outVar} ${source} PARENT_SCOPE)

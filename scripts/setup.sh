@@ -9,6 +9,9 @@ packages=(
     nlohmann-json3-dev fonts-dejavu-core openssl osslsigncode groff-base unzip
     emscripten python3-fonttools chromium
 )
+# The tests load the completions and the manual page the build writes in the programs that read
+# them.
+packages+=(zsh fish man-db)
 # The page's tests run under Node.js with npm; a machine that has them from elsewhere keeps them.
 if ! command -v npm >/dev/null 2>&1; then
     packages+=(nodejs npm)

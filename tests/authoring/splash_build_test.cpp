@@ -23,7 +23,7 @@ struct CoreBuild {
     ByteVector sound = waveFile(1, 22050, 16, 300);
     BuildSettings options;
     std::vector<std::string> notes; // of the last build
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
 
     CoreBuild() {
         options.picture = "logo.bmp";
@@ -174,8 +174,10 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
                           "\" shrunk from 400 x 250 to 200 x 125 pixels to fit 200 x 150 (--fit)",
                       f.notes.back());
         }
-        bool warned = std::any_of(f.warnings.begin(), f.warnings.end(),
-                                  [](const std::string& w) { return w.find("--fit") != w.npos; });
+        // The stretched picture is a matter for --fit, which the warning names.
+        bool warned = std::any_of(f.warnings.begin(), f.warnings.end(), [](const Warning& w) {
+            return w.option == "fit" && w.text.find("--fit") != w.text.npos;
+        });
         EXPECT_EQ(c.stretchWarned, warned);
     }
     CoreBuild tooLarge;
@@ -273,8 +275,8 @@ TEST(SplashBuild, LighterPicturesAndSoundsAndTheSlowStartWarning) {
         EXPECT_EQ(c.soundRate, sound.samplesPerSecond);
         EXPECT_EQ(c.soundChannels, sound.channels);
         EXPECT_EQ(c.soundBits, sound.bitsPerSample);
-        auto slow = std::find_if(f.warnings.begin(), f.warnings.end(), [](const std::string& w) {
-            return w.find("from an 8x CD-ROM") != w.npos;
+        auto slow = std::find_if(f.warnings.begin(), f.warnings.end(), [](const Warning& w) {
+            return w.text.find("from an 8x CD-ROM") != w.text.npos;
         });
         if (*c.offered == '\0') {
             EXPECT_EQ(f.warnings.end(), slow);
@@ -284,7 +286,7 @@ TEST(SplashBuild, LighterPicturesAndSoundsAndTheSlowStartWarning) {
         std::string offered;
         for (const char* option :
              {"--colours 256", "--sound-rate 22050", "--mono", "--sound-bits 8"})
-            if (slow->find(std::string(option) + " would make it") != std::string::npos)
+            if (slow->text.find(std::string(option) + " would make it") != std::string::npos)
                 offered += (offered.empty() ? "" : ", ") + std::string(option);
         EXPECT_EQ(c.offered, offered);
     }
@@ -300,9 +302,9 @@ TEST(SplashBuild, ASignedPlayerGoesInAsItWasBeforeSigning) {
         ByteVector written = f.build();
         EXPECT_TRUE(std::equal(bare.begin(), bare.end(), written.begin())) << size;
         EXPECT_EQ(0u, written.size() % 8);
-        EXPECT_EQ("the player is signed: its certificate table is left out of the splash, since "
-                  "the payload appended after it would break that signature; sign the finished "
-                  "splash instead",
+        EXPECT_EQ((Warning{"player", "the player is signed: its certificate table is left out of "
+                                     "the splash, since the payload appended after it would "
+                                     "break that signature; sign the finished splash instead"}),
                   f.warnings.back());
         SplashReport report = readSplashBytes(written, f.options.output, systemCodePage());
         EXPECT_EQ(0u, report.tableBytes);

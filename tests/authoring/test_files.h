@@ -3,11 +3,18 @@
 #pragma once
 
 #include "bitmap_codec.h"
+#include "build_warning.h"
 #include "payload_writer.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// A warning as a failed expectation shows it.
+inline void PrintTo(const Warning& warning, std::ostream* out) {
+    *out << "{" << warning.option << ": " << warning.text << "}";
+}
 
 // A folder of its own for one test case, removed with everything in it at the end.
 class ScratchFolder {

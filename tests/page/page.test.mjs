@@ -145,7 +145,7 @@ test('every download is what splashpack build writes for the command shown', asy
 test('each code page stores the target and the message as the command line does', async () => {
   // A word of each code page's script, as the command line's own code page table has them.
   const words = {
-    '': 'Désolé €', 1250: 'Łódź', 1251: 'При €', 1253: 'Ωμέ', 1254: 'Ağış', 1255: 'שלום',
+    1252: 'Désolé €', 1250: 'Łódź', 1251: 'При €', 1253: 'Ωμέ', 1254: 'Ağış', 1255: 'שלום',
     1256: 'سلام', 1257: 'Łūž', 1258: 'đê', 874: 'ไทย €', 932: '日本ア\\', 936: '中文€',
     949: '한국', 950: '中文€',
   };
@@ -159,7 +159,7 @@ test('each code page stores the target and the message as the command line does'
     assert.ok(fromPage.equals(fs.readFileSync(path.join(cli.folder, 'splash.exe'))), command);
     fs.rmSync(cli.folder, {recursive: true, force: true});
   }
-  await setFields({'code-page': '', 'message': '', 'target': ''});
+  await setFields({'code-page': '1252', 'message': '', 'target': ''});
 });
 
 test('the preview is the one splashpack preview draws, on the canvas too', async () => {
@@ -167,20 +167,21 @@ test('the preview is the one splashpack preview draws, on the canvas too', async
   const screens = [
     // The requirements box, drawn with the page's font.
     {fields: {'min-resolution': '1024x768', 'message': 'Trop petit: ÀÉÎÕÜ çñ ß €'},
-     screen: {'screen-size': '800x600', 'screen-depth': '32', 'screen-windows': '98'}},
+     screen: {'preview-screen': '800x600', 'preview-depth': '32',
+              'preview-sixteen-bit-layout': '', 'preview-windows': '98'}},
     {fields: {'min-resolution': ''},
-     screen: {'screen-size': '640x480', 'screen-depth': '16-555', 'screen-windows': 'xp'}},
+     screen: {'preview-screen': '640x480', 'preview-depth': '16',
+              'preview-sixteen-bit-layout': '555', 'preview-windows': 'xp'}},
   ];
   for (const s of screens) {
     await setFields(s.fields);
     await setFields(s.screen);
     const command = await page.$eval('#command', (element) => element.value);
     const fromPage = await download('#download-preview', 'preview.png');
-    const [width, height] = s.screen['screen-size'].split('x');
-    const depth = s.screen['screen-depth'].split('-');
+    const layout = s.screen['preview-sixteen-bit-layout'];
     const cli = runShownCommand(command, ` && splashpack preview splash.exe -o preview.png ` +
-        `--screen ${width}x${height} --depth ${depth[0]} --windows ${s.screen['screen-windows']}` +
-        (depth[1] ? ' --sixteen-bit-layout 555' : ''));
+        `--screen ${s.screen['preview-screen']} --depth ${s.screen['preview-depth']} ` +
+        `--windows ${s.screen['preview-windows']}` + (layout ? ` --sixteen-bit-layout ${layout}` : ''));
     assert.equal(cli.status, 0, cli.stderr);
     const expected = fs.readFileSync(path.join(cli.folder, 'preview.png'));
     assert.ok(fromPage.equals(expected), command);
@@ -195,7 +196,7 @@ test('the preview is the one splashpack preview draws, on the canvas too', async
       const shown = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
       return want.length === shown.length && want.every((value, i) => value === shown[i]);
     }, expected.toString('base64'));
-    assert.ok(same, 'canvas pixels ' + s.screen['screen-size']);
+    assert.ok(same, 'canvas pixels ' + s.screen['preview-screen']);
     fs.rmSync(cli.folder, {recursive: true, force: true});
   }
   await setFields({'min-resolution': '', 'message': ''});
@@ -226,6 +227,26 @@ test('bad input is named in the command line words and leaves nothing to downloa
                inspect.stderr.trim());
   assert.equal(await page.$eval('#extract-picture', (link) => link.hasAttribute('href')), false);
   fs.rmSync(inspect.folder, {recursive: true, force: true});
+});
+
+test('each warning and error stands beside the field of the option it concerns', async () => {
+  await choose('picture-file', 'photo.png');
+  const cases = [
+    {fields: {}, box: 'versions-notes', words: 'meet --versions'},
+    {fields: {}, box: 'target-notes', words: 'no --target'},
+    {fields: {'display-time': '1000ms', 'launch-delay': '1000ms'}, box: 'display-time-notes',
+     words: 'the player raises it to 1050 ms'},
+    {fields: {'min-colour-depth': '8'}, box: 'colours-notes', words: '--colours system stores'},
+    {fields: {'background': 'red'}, box: 'background-notes',
+     words: '--background: "red" is not a colour'},
+    {fields: {'output': 'photo.png'}, box: 'output-notes', words: 'is an input of this build'},
+  ];
+  for (const c of cases) {
+    await setFields(c.fields);
+    const text = await page.$eval('#' + c.box, (element) => element.textContent);
+    assert.ok(text.includes(c.words), `${c.box}: ${text}`);
+    await setFields(Object.fromEntries(Object.keys(c.fields).map((id) => [id, ''])));
+  }
 });
 
 test('an opened splash gives back its settings, picture and sound', async () => {

@@ -78,16 +78,18 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
     // The expected texts spell paths with '/'; the Windows build joins them with '\\'.
     GTEST_SKIP() << "expected texts are written for '/' paths";
 #endif
-    const std::string versionsXp =
+    const Warning versionsXp = {
+        "versions",
         "only Windows 95, 98, Me, NT 4, 2000 and XP meet --versions: every later Windows (Vista "
-        "and newer, also XP x64 and Server 2003) refuses the splash with the requirements message";
+        "and newer, also XP x64 and Server 2003) refuses the splash with the requirements "
+        "message"};
     struct Case {
         UINT display;
         UINT delay;
         const char* versions;
         const char* target;
         bool found;
-        std::vector<std::string> warnings;
+        std::vector<Warning> warnings;
     };
     const Case cases[] = {
         {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
@@ -96,53 +98,62 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          "1 3",
          "a.exe",
          true,
-         {"only Windows 95 and Me meet --versions: every later Windows (Vista and newer, also XP "
-          "x64 and Server 2003) refuses the splash with the requirements message"}},
+         {{"versions", "only Windows 95 and Me meet --versions: every later Windows (Vista and "
+                       "newer, also XP x64 and Server 2003) refuses the splash with the "
+                       "requirements message"}}},
         {1049,
          1000,
          "1 2 3 4 5 6",
          "a.exe",
          true,
-         {versionsXp, "the display time of 1049 ms ends less than 50 ms after the launch delay "
-                      "of 1000 ms; the player raises it to 1050 ms"}},
+         {versionsXp,
+          {"display-time", "the display time of 1049 ms ends less than 50 ms after the launch "
+                           "delay of 1000 ms; the player raises it to 1050 ms"}}},
         {1000,
          1000,
          "1 2 3 4 5 6",
          "a.exe",
          true,
-         {versionsXp, "the display time of 1000 ms ends less than 50 ms after the launch delay "
-                      "of 1000 ms; the player raises it to 1050 ms"}},
+         {versionsXp,
+          {"display-time", "the display time of 1000 ms ends less than 50 ms after the launch "
+                           "delay of 1000 ms; the player raises it to 1050 ms"}}},
         {1050, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
         {3000,
          1000,
          "4",
          "a.exe",
          true,
-         {"only Windows NT 4 meets --versions: every later Windows (Vista and newer, also XP x64 "
-          "and Server 2003) refuses the splash with the requirements message"}},
+         {{"versions", "only Windows NT 4 meets --versions: every later Windows (Vista and "
+                       "newer, also XP x64 and Server 2003) refuses the splash with the "
+                       "requirements message"}}},
         {999,
          1000,
          "1 2 3 4 5 6",
          "a.exe",
          true,
-         {versionsXp, "the display time of 999 ms is shorter than the launch delay of 1000 ms: "
-                      "the window hides after 999 ms and the target opens only after 1000 ms"}},
+         {versionsXp,
+          {"display-time", "the display time of 999 ms is shorter than the launch delay of "
+                           "1000 ms: the window hides after 999 ms and the target opens only "
+                           "after 1000 ms"}}},
         {3000,
          1000,
          "1 2 3 4 5 6",
          "",
          false,
-         {versionsXp, "no --target: when the launch delay ends the player reports \"The "
-                      "application to load is unknown.\""}},
+         {versionsXp,
+          {"target", "no --target: when the launch delay ends the player reports \"The "
+                     "application to load is unknown.\""}}},
         {3000,
          1000,
          "6",
          "caf\xc3\xa9.exe",
          true,
-         {"only Windows XP meets --versions: every later Windows (Vista and newer, also XP x64 and "
-          "Server 2003) refuses the splash with the requirements message",
-          "the target or the message holds characters outside ASCII, stored in code page 1252; "
-          "the player shows them as written only on a Windows whose ANSI code page is 1252"}},
+         {{"versions", "only Windows XP meets --versions: every later Windows (Vista and newer, "
+                       "also XP x64 and Server 2003) refuses the splash with the requirements "
+                       "message"},
+          {"code-page", "the target or the message holds characters outside ASCII, stored in "
+                        "code page 1252; the player shows them as written only on a Windows "
+                        "whose ANSI code page is 1252"}}},
     };
     for (const Case& c : cases) {
         BuildSettings options;
@@ -157,21 +168,25 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
     BuildSettings missing;
     missing.output = "cd/setup.exe";
     missing.target = "setup\\install.exe";
-    std::vector<std::string> warnings =
+    std::vector<Warning> warnings =
         settingsWarnings(missing, searchTarget(missing.output, missing.target));
     ASSERT_EQ(2u, warnings.size());
-    EXPECT_EQ("the target \"setup\\install.exe\" is not beside \"cd/setup.exe\" (looked for "
-              "\"cd/setup/install.exe\"); the player reports \"Cannot Run File\" unless it is "
-              "there when the splash runs",
+    EXPECT_EQ((Warning{"target", "the target \"setup\\install.exe\" is not beside "
+                                 "\"cd/setup.exe\" (looked for \"cd/setup/install.exe\"); the "
+                                 "player reports \"Cannot Run File\" unless it is there when the "
+                                 "splash runs"}),
               warnings[1]);
     missing.output = "cd/setup.bin";
     missing.imageOption = 16;
     warnings = settingsWarnings(missing, TargetSearch{true, ""});
     ASSERT_EQ(3u, warnings.size());
-    EXPECT_EQ("--image-option 16 is stored but has no effect: every picture splashpack stores is "
-              "a BMP, and BMP pictures ignore it",
+    EXPECT_EQ((Warning{"image-option", "--image-option 16 is stored but has no effect: every "
+                                       "picture splashpack stores is a BMP, and BMP pictures "
+                                       "ignore it"}),
               warnings[1]);
-    EXPECT_EQ("\"cd/setup.bin\" does not end in .exe, though it is a Windows program", warnings[2]);
+    EXPECT_EQ((Warning{"output",
+                       "\"cd/setup.bin\" does not end in .exe, though it is a Windows program"}),
+              warnings[2]);
 }
 
 TEST(BuildCommand, TargetIsLookedForBesideTheOutput) {
@@ -179,7 +194,7 @@ TEST(BuildCommand, TargetIsLookedForBesideTheOutput) {
     auto targetWarnings = [&f] {
         BuildOutcome outcome = f.build();
         return std::count_if(outcome.warnings.begin(), outcome.warnings.end(),
-                             [](const std::string& w) { return w.find("the target") == 0; });
+                             [](const Warning& w) { return w.text.find("the target") == 0; });
     };
     f.options.force = true;
     EXPECT_EQ(0, targetWarnings());
@@ -364,7 +379,7 @@ TEST(BuildCommand, PlayersThatAreRefused) {
     BuildFixture signedPlayer;
     writeFile(signedPlayer.folder.path("player.exe"), signedCopy(fakePlayer()));
     signedPlayer.options.player = signedPlayer.folder.path("player.exe");
-    EXPECT_EQ(0u, signedPlayer.build().warnings.back().find(
+    EXPECT_EQ(0u, signedPlayer.build().warnings.back().text.find(
                       "player \"" + signedPlayer.options.player + "\" is signed: "));
 }
 
@@ -406,7 +421,7 @@ TEST(BuildCommand, AutorunOpensTheSplash) {
         try {
             file = autorunFile(c.program, c.icon, c.label, c.codePage, systemCodePage());
             if (!file.warnings.empty())
-                problem = file.warnings[0];
+                problem = file.warnings[0].text;
         } catch (const InputError& error) {
             problem = error.what();
         }

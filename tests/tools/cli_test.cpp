@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <pty.h>
-#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -262,34 +260,6 @@ TEST(SplashpackProgram, BuildsWithThePlayerItCarries) {
     EXPECT_NE(std::string::npos, inspect.out.find("Player              " + named +
                                                   "; the player this splashpack carries\n"))
         << version << inspect.out;
-}
-
-// The installed manual page names every option that the help texts name.
-TEST(SplashpackProgram, ManualPageNamesEveryOption) {
-    const std::string letters = "abcdefghijklmnopqrstuvwxyz-";
-    // Each option in `text`, whole: --max-picture is not found inside --max-picture-bytes.
-    auto optionsIn = [&letters](const std::string& text) {
-        std::set<std::string> options;
-        for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
-            std::size_t end = std::min(text.find_first_not_of(letters, at + 2), text.size());
-            if (end > at + 2)
-                options.insert(text.substr(at, end - at));
-            at = end;
-        }
-        return options;
-    };
-    std::string page = contentOf(SPLASHPACK_MANUAL);
-    for (std::size_t at = 0; (at = page.find("\\-", at)) != std::string::npos;)
-        page.erase(at, 1);
-    const std::set<std::string> documented = optionsIn(page);
-    ScratchFolder folder;
-    for (const char* command : {"", "build", "inspect", "extract", "preview"}) {
-        std::vector<std::string> arguments = {"--help"};
-        if (*command != '\0')
-            arguments.insert(arguments.begin(), command);
-        for (const std::string& option : optionsIn(run(folder, arguments).out))
-            EXPECT_EQ(1u, documented.count(option)) << option << " of '" << command << "'";
-    }
 }
 
 TEST(SplashpackProgram, TextsAreStoredInTheCodePage) {

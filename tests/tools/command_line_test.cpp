@@ -1,5 +1,6 @@
 // splashpack's command line: the value syntaxes and the option tables of the commands.
-#include "command_line.h"
+#include "option_grammar.h"
+#include "option_help.h"
 
 #include "splashpack.h"
 

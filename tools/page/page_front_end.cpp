@@ -5,10 +5,13 @@
 // bytes to download.
 #include "page_front_end.h"
 
+#include "build_sequence.h"
 #include "carried_font.h"
-#include "command_line.h"
 #include "embedded_player.h"
+#include "failure_report.h"
 #include "message_text.h"
+#include "option_grammar.h"
+#include "option_table.h"
 #include "player_bytes.h"
 #include "splash_build.h"
 #include "splash_preview.h"
@@ -19,7 +22,7 @@
 #include <nlohmann/json.hpp>
 
 #include <exception>
-#include <new>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,17 +71,9 @@ const char* answerWith(json answer) {
     return state().answer.c_str();
 }
 
-// The failure as the command line words it: the message, and for a usage error the help it
-// points to.
-const char* answerFailure(const std::string& message, bool usage, const std::string& command) {
-    json answer = {{"ok", false}, {"error", message}};
-    if (usage)
-        answer["hint"] = "Try 'splashpack " + command + " --help'.";
-    return answerWith(answer);
-}
-
-// Runs `action` on the parsed command line, and turns every failure into an answer: a bad input
-// never ends the page's module, whatever the author drops on it.
+// Runs `action` on the parsed command line, and turns every failure into an answer as the
+// command line words it: a bad input never ends the page's module, whatever the author drops on
+// it.
 template <typename Action>
 const char* answerCommand(const char* argumentsJson, CommandKind expected, const char* command,
                           Action action) {
@@ -89,16 +84,14 @@ const char* answerCommand(const char* argumentsJson, CommandKind expected, const
         if (line.kind != expected)
             throw UsageError(std::string("the page runs only ") + command + " here");
         return answerWith(action(line));
-    } catch (const UsageError& error) {
-        return answerFailure(error.what(), true, command);
-    } catch (const InputError& error) {
-        return answerFailure(error.what(), false, command);
-    } catch (const std::string& message) {
-        return answerFailure(message, false, command);
-    } catch (const std::bad_alloc&) {
-        return answerFailure("out of memory", false, command);
-    } catch (const std::exception& error) {
-        return answerFailure(error.what(), false, command);
+    } catch (...) {
+        const FailureReport failure = reportOfFailure(command);
+        json answer = {{"ok", false}, {"error", failure.message}};
+        if (!failure.hint.empty())
+            answer["hint"] = failure.hint;
+        if (!failure.option.empty())
+            answer["option"] = failure.option;
+        return answerWith(answer);
     }
 }
 
@@ -111,77 +104,99 @@ const HeldFile& heldInput(PageInput slot, const std::string& named, const char* 
     return held;
 }
 
+// Each warning with the option it concerns, which the page places it beside.
+json warningsOf(const std::vector<Warning>& warnings) {
+    json list = json::array();
+    for (const Warning& warning : warnings)
+        list.push_back({{"option", warning.option}, {"text", warning.text}});
+    return list;
+}
+
 json outputOf(const ByteVector& bytes) {
     return json{{"address", reinterpret_cast<std::uintptr_t>(bytes.data())},
                 {"size", bytes.size()}};
 }
 
+// The build's questions, answered from what the author gave the page: a page has no folders,
+// so files are known by their names alone, and the disc the splash goes on is not there to see.
+class PageBuildFiles : public BuildFiles {
+  public:
+    std::string fileName(const std::string& path) const override { return fileNameOf(path); }
+    std::string besideOutput(const std::string&, const std::string& name) const override {
+        return name;
+    }
+    bool sameFile(const std::string& output, const std::string& input) const override {
+        return fileNameOf(output) == fileNameOf(input);
+    }
+    void checkOutputFree(const std::string&, bool) const override {}
+    TargetSearch searchTarget(const std::string&, const std::string&) const override {
+        // The reminder to put the target on the disc is the page's own.
+        TargetSearch search;
+        search.found = true;
+        return search;
+    }
+    std::unique_ptr<InputSource> openInput(const std::string& path,
+                                           const std::string& what) override {
+        const PageInput slot = what == "sound" ? pageInputSound : pageInputPicture;
+        return std::make_unique<MemoryInput>(heldInput(slot, path, what.c_str()).bytes);
+    }
+    SplashReport readSplash(const std::string& path, UINT) override {
+        throw InputError(inQuotes(path) + " has not been given to the page");
+    }
+    const CodePageConverter& codePages() const override { return pageCodePages(); }
+};
+
+// The options that name files of a computer, which the page cannot open; refused by name.
+void refuseFilesOfAComputer(const BuildOptions& options) {
+    std::vector<std::string> names;
+    bool given = false;
+    for (const OptionRow* row : optionsOf(CommandKind::build))
+        if (row->kind == ValueKind::inputFile && !row->offeredOn(pageFrontEnd)) {
+            names.push_back("--" + row->name);
+            given = given || options.given.count(row->name) != 0;
+        }
+    if (given)
+        throw UsageError("the page takes no " + wordsWithOr(names) +
+                         ": they name files of a computer, and the page sees only what is "
+                         "dropped on it");
+}
+
 json buildSplashFromPage(CommandLine& line) {
-    BuildOptions& options = line.build;
-    for (const std::string* unsupported : {&options.like, &options.player, &options.autorunIcon})
-        if (!unsupported->empty())
-            throw UsageError("the page takes no --like, --player or --autorun-icon: they name "
-                             "files of a computer, and the page sees only what is dropped on it");
+    const BuildOptions& options = line.build;
+    refuseFilesOfAComputer(options);
     PageState& page = state();
     page.built.reset();
     page.autorun.clear();
 
-    // In the command line's order: the name autorun.inf opens, the inputs that the command the
-    // page shows would write over, then autorun.inf's texts in the code page.
-    const std::string outputName = fileNameOf(options.output);
-    if (options.autorun)
-        checkAutorunName(outputName);
-    for (const std::string* input : {&options.picture, &options.sound})
-        if (!input->empty() && fileNameOf(*input) == outputName)
-            throw InputError(inQuotes(options.output) +
-                             " is an input of this build; inputs are never written");
-    AutorunFile autorun;
-    if (options.autorun)
-        autorun =
-            autorunFile(outputName, "", options.autorunLabel, options.codePage, pageCodePages());
-    MemoryInput picture(heldInput(pageInputPicture, options.picture, "picture").bytes);
-    std::optional<MemoryInput> sound;
-    if (!options.sound.empty())
-        sound.emplace(heldInput(pageInputSound, options.sound, "sound").bytes);
-
-    BuildInputs inputs;
-    inputs.player = embeddedPlayer();
-    inputs.picture = &picture;
-    inputs.sound = sound ? &*sound : nullptr;
-    inputs.converter = &pageCodePages();
-    inputs.targetUtf8 = options.target;
-    inputs.messageUtf8 = options.message;
-    // The page cannot see the disc: the warning about a missing target is the page's own.
-    inputs.target.found = true;
-    SplashBuild splash = buildSplash(options, inputs);
-
+    PageBuildFiles files;
+    BuildResult result = runBuildSequence(options, files, embeddedPlayer());
     HeldSplash built;
-    built.name = outputName;
-    built.bytes = joinParts(splash.parts);
+    built.name = fileNameOf(options.output);
+    std::vector<std::string> written;
+    for (const BuildOutput& output : result.outputs) {
+        if (output.kind == BuildOutput::splash)
+            built.bytes = joinParts(output.parts);
+        else if (output.kind == BuildOutput::autorun)
+            page.autorun = joinParts(output.parts);
+        written.push_back(output.line);
+    }
     built.codePage = options.codePage;
     built.report = readSplashBytes(built.bytes, built.name, pageCodePages(), options.codePage,
                                    embeddedPlayer());
     page.built = std::move(built);
-    page.autorun = std::move(autorun.bytes);
 
-    std::vector<std::string> warnings = splash.warnings;
-    warnings.insert(warnings.end(), autorun.warnings.begin(), autorun.warnings.end());
-    std::vector<std::string> written = {"wrote " + inQuotes(options.output) + " (" +
-                                        std::to_string(splash.size) + " bytes)"};
     json answer = {{"ok", true},
-                   {"notes", splash.notes},
-                   {"warnings", warnings},
-                   {"startTimes", splash.startTimes},
+                   {"notes", result.notes},
+                   {"warnings", warningsOf(result.warnings)},
+                   {"startTimes", result.startTimes},
+                   {"written", written},
                    {"splash", outputOf(page.built->bytes)}};
     if (!options.target.empty())
         answer["targetReminder"] = "put " + inQuotes(options.target) + " beside " +
-                                   inQuotes(outputName) +
+                                   inQuotes(page.built->name) +
                                    " on the disc: the player opens it from there";
-    if (options.autorun) {
-        written.push_back("wrote " + inQuotes("autorun.inf"));
+    if (options.autorun)
         answer["autorun"] = outputOf(page.autorun);
-    }
-    answer["written"] = written;
     return answer;
 }
 
@@ -204,7 +219,7 @@ json inspectSplashFromPage(CommandLine& line) {
     json answer = {{"ok", true},
                    {"text", reportText(report)},
                    {"report", json::parse(reportJson(report))},
-                   {"warnings", settingsWarnings(settings, target)}};
+                   {"warnings", warningsOf(settingsWarnings(settings, target))}};
     page.opened = std::move(opened);
     if (!page.opened->report.picture.empty())
         answer["picture"] = outputOf(page.opened->report.picture);
@@ -302,8 +317,8 @@ const char* page_preview_png() {
         if (page.previewPngBytes.empty())
             page.previewPngBytes = previewPng(page.preview);
         return answerWith(json{{"ok", true}, {"png", outputOf(page.previewPngBytes)}});
-    } catch (const std::exception& error) {
-        return answerFailure(error.what(), false, "preview");
+    } catch (...) {
+        return answerWith(json{{"ok", false}, {"error", reportOfFailure("preview").message}});
     }
 }
 

@@ -6,7 +6,7 @@ splash_player_source(playerSource)
 add_executable(splashpack_page page_front_end.cpp ${playerSource})
 target_include_directories(splashpack_page SYSTEM PRIVATE ${SPLASH_JSON_INCLUDE_DIR})
 target_compile_definitions(splashpack_page PRIVATE SPLASHPACK_VERSION="${PROJECT_VERSION}")
-target_link_libraries(splashpack_page PRIVATE splash_command_line splash_authoring
+target_link_libraries(splashpack_page PRIVATE splash_authoring
                                               splash_table_code_page splash_carried_font)
 set(pageExports _page_set_input _page_build _page_inspect _page_preview _page_preview_png
                 _page_version _malloc _free)
@@ -31,17 +31,26 @@ foreach(file index.html page.js page.css)
     VERBATIM)
   list(APPEND pageCopies ${pageFolder}/${file})
 endforeach()
-add_custom_target(splashpack_page_files ALL DEPENDS ${pageCopies})
+# The form's options, from the table of options, which page.js builds the form from.
+splash_host_program(optionFiles write_option_files)
+add_custom_command(
+  OUTPUT ${pageFolder}/options.json
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${pageFolder}
+  COMMAND ${optionFiles} page ${pageFolder}/options.json
+  DEPENDS ${optionFiles_DEPENDS}
+  COMMENT "Writing the page's form from the table of options"
+  VERBATIM)
+add_custom_target(splashpack_page_files ALL DEPENDS ${pageCopies} ${pageFolder}/options.json)
 
 # The notices of what the page carries: the command line's, and the font's.
 add_custom_command(
   OUTPUT ${pageFolder}/NOTICES.txt
-  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/splashpack/package_texts.py notices
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/package_texts.py notices
           ${CMAKE_CURRENT_SOURCE_DIR}/notices.txt /usr/share/doc/mingw-w64-common/copyright
           /usr/share/doc/fonts-dejavu-core/copyright
           ${pageFolder}/NOTICES.txt
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/notices.txt
-          ${PROJECT_SOURCE_DIR}/tools/splashpack/package_texts.py
+          ${PROJECT_SOURCE_DIR}/cmake/package_texts.py
   COMMENT "Writing the notices of what the page carries"
   VERBATIM)
 add_custom_target(splashpack_page_notices ALL DEPENDS ${pageFolder}/NOTICES.txt)

@@ -1,183 +1,56 @@
-// The build from files: the outputs checked and the inputs opened first, the splash decided by
-// the core, then written.
+// The build from files: the core's build sequence asks the file system its questions, and the
+// outputs it decides are written one after the other.
 #include "build_command.h"
 
+#include "build_sequence.h"
 #include "file_output.h"
 #include "file_path.h"
-#include "message_text.h"
 #include "splash_file.h"
 #include "system_code_page.h"
 #include "target_search.h"
-#include "tool_error.h"
-
-#include <filesystem>
-#include <optional>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-PlayerImage choosePlayer(const BuildOptions& options, const PlayerImage& embedded,
-                         ByteVector& storage) {
-    if (!options.player.empty()) {
-        storage = readInputFile(options.player, "player");
-        checkPlayerImage(storage, options.player);
-        return PlayerImage{storage.data(), storage.size()};
-    }
-    if (embedded.size == 0)
-        throw UsageError("this splashpack was built without a player; name one with --player FILE");
-    return embedded;
-}
-
-void checkNotAnInput(const std::string& output, const BuildOptions& options) {
-    for (const std::string* input :
-         {&options.picture, &options.sound, &options.player, &options.like, &options.autorunIcon})
-        if (!input->empty() && sameFile(output, *input))
-            throw InputError(inQuotes(output) +
-                             " is an input of this build; inputs are never written");
-}
-
-// The sound file, opened when the build comes to the sound, so that a fault of the picture is
-// reported before one of the sound, as the build meets them.
-class SoundFile : public InputSource {
+// The build's questions, answered from the file system.
+class FileSystemBuildFiles : public BuildFiles {
   public:
-    explicit SoundFile(const std::string& path) : path(path) {}
-    std::uint64_t size() const override { return file().size(); }
-    ByteVector head(std::size_t count) const override { return file().head(count); }
-    ByteVector readAll() const override { return file().readAll(); }
-
-  private:
-    const InputFile& file() const {
-        if (!opened)
-            opened.emplace(path, "sound");
-        return *opened;
+    std::string fileName(const std::string& path) const override {
+        return textOf(pathOf(path).filename());
     }
-    std::string path;
-    mutable std::optional<InputFile> opened;
-};
-
-// The settings of the splash that --like names, under the options given; its picture and sound
-// for those not given, as the player reads them (a picture the player shows goes in byte for
-// byte unless --fit reshapes it).
-class LikeSplash {
-  public:
-    LikeSplash(BuildOptions& options, BuildInputs& inputs) {
-        if (options.like.empty())
-            return;
-        report = readSplash(options.like, options.codePage);
-        const BuildSettings old = settingsOfSplash(report);
-        auto kept = [&options](const char* name) { return options.given.count(name) == 0; };
-        if (kept("target")) {
-            options.target = old.target;
-            inputs.targetUtf8 = old.target;
-        }
-        if (kept("message")) {
-            options.message = old.message;
-            inputs.messageUtf8 = old.message;
-        }
-        if (kept("display-time"))
-            options.displayTime = old.displayTime;
-        if (kept("launch-delay"))
-            options.launchDelay = old.launchDelay;
-        if (kept("versions"))
-            options.versionList = old.versionList;
-        if (kept("min-resolution"))
-            options.resolution = old.resolution;
-        if (kept("min-colour-depth"))
-            options.colourDepth = old.colourDepth;
-        if (kept("image-option"))
-            options.imageOption = old.imageOption;
-        if (kept("picture")) {
-            if (report.picture.empty())
-                throw InputError(inQuotes(options.like) + " holds no picture; give --picture FILE");
-            options.picture = options.like;
-            inputs.picture = &picture.emplace(std::move(report.picture));
-        }
-        if (kept("sound") && !report.sound.empty()) {
-            options.sound = options.like;
-            inputs.sound = &sound.emplace(std::move(report.sound));
-        }
+    std::string besideOutput(const std::string& output, const std::string& name) const override {
+        return textOf(pathOf(output).parent_path() / pathOf(name));
     }
-
-  private:
-    SplashReport report;
-    std::optional<MemoryInput> picture;
-    std::optional<MemoryInput> sound;
+    bool sameFile(const std::string& output, const std::string& input) const override {
+        return ::sameFile(output, input);
+    }
+    void checkOutputFree(const std::string& path, bool replace) const override {
+        ::checkOutputFree(path, replace);
+    }
+    TargetSearch searchTarget(const std::string& output, const std::string& target) const override {
+        return ::searchTarget(output, target);
+    }
+    std::unique_ptr<InputSource> openInput(const std::string& path,
+                                           const std::string& what) override {
+        return std::make_unique<InputFile>(path, what);
+    }
+    SplashReport readSplash(const std::string& path, UINT codePage) override {
+        return ::readSplash(path, codePage);
+    }
+    const CodePageConverter& codePages() const override { return systemCodePage(); }
 };
 
 } // namespace
 
-BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
-    BuildOptions options = given;
+BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) {
+    FileSystemBuildFiles files;
+    BuildResult result = runBuildSequence(options, files, embedded);
     BuildOutcome outcome;
-    std::string autorunPath;
-    std::string iconPath; // where the author's icon is copied to; empty when it is there already
-    ByteVector icon;
-    if (options.autorun) {
-        checkAutorunName(textOf(pathOf(options.output).filename()));
-        autorunPath = textOf(pathOf(options.output).parent_path() / "autorun.inf");
+    for (const BuildOutput& output : result.outputs) {
+        writeJoinedFileAtomically(output.path, output.parts, options.force);
+        outcome.written.push_back(output.line);
     }
-    checkNotAnInput(options.output, options);
-    checkOutputFree(options.output, options.force);
-    if (!autorunPath.empty()) {
-        checkNotAnInput(autorunPath, options);
-        checkOutputFree(autorunPath, options.force);
-    }
-    if (!options.autorunIcon.empty()) {
-        icon = readInputFile(options.autorunIcon, "icon");
-        checkAutorunIcon(icon, options.autorunIcon);
-        std::string beside =
-            textOf(pathOf(options.output).parent_path() / pathOf(options.autorunIcon).filename());
-        if (!sameFile(beside, options.autorunIcon)) {
-            iconPath = beside;
-            fs::path name = pathOf(iconPath).filename();
-            if (name == pathOf(options.output).filename() || name == "autorun.inf")
-                throw InputError("the icon " + inQuotes(options.autorunIcon) +
-                                 " would be copied over another output of this build");
-            checkNotAnInput(iconPath, options);
-            checkOutputFree(iconPath, options.force);
-        }
-    }
-    // Decided before the picture is read, so that a name the code page cannot hold is refused
-    // at once.
-    AutorunFile autorun;
-    if (!autorunPath.empty())
-        autorun = autorunFile(textOf(pathOf(options.output).filename()),
-                              textOf(pathOf(options.autorunIcon).filename()), options.autorunLabel,
-                              options.codePage, systemCodePage());
-
-    ByteVector playerStorage;
-    BuildInputs inputs;
-    inputs.player = choosePlayer(options, embedded, playerStorage);
-    inputs.playerFile = options.player;
-    inputs.targetUtf8 = options.target;
-    inputs.messageUtf8 = options.message;
-    LikeSplash like(options, inputs);
-    std::optional<InputFile> pictureFile;
-    if (inputs.picture == nullptr)
-        inputs.picture = &pictureFile.emplace(options.picture, "picture");
-    std::optional<SoundFile> soundFile;
-    if (inputs.sound == nullptr && !options.sound.empty())
-        inputs.sound = &soundFile.emplace(options.sound);
-    inputs.converter = &systemCodePage();
-    inputs.target = searchTarget(options.output, options.target);
-    SplashBuild splash = buildSplash(options, inputs);
-    outcome.notes = std::move(splash.notes);
-    outcome.warnings = std::move(splash.warnings);
-    outcome.warnings.insert(outcome.warnings.end(), autorun.warnings.begin(),
-                            autorun.warnings.end());
-
-    writeJoinedFileAtomically(options.output, splash.parts, options.force);
-    outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
-                              std::to_string(splash.size) + " bytes)");
-    outcome.startTimes = splash.startTimes;
-    if (!autorunPath.empty()) {
-        writeFileAtomically(autorunPath, autorun.bytes, options.force);
-        outcome.written.push_back("wrote " + inQuotes(autorunPath));
-    }
-    if (!iconPath.empty()) {
-        writeFileAtomically(iconPath, icon, options.force);
-        outcome.written.push_back("wrote " + inQuotes(iconPath));
-    }
+    outcome.notes = std::move(result.notes);
+    outcome.warnings = std::move(result.warnings);
+    outcome.startTimes = std::move(result.startTimes);
     return outcome;
 }

@@ -2,8 +2,8 @@
 // the splash (and autorun.inf when asked) written beside each other.
 #pragma once
 
-#include "command_line.h"
 #include "embedded_player.h"
+#include "option_grammar.h"
 #include "splash_build.h"
 
 #include <string>
@@ -11,7 +11,7 @@
 
 struct BuildOutcome {
     std::vector<std::string> notes;    // what was done to the inputs
-    std::vector<std::string> warnings; // where the player will surprise the author
+    std::vector<Warning> warnings;     // where the player will surprise the author
     std::vector<std::string> written;  // one line for each file written
     std::string startTimes;            // how long the picture takes to show from a CD-ROM
 };

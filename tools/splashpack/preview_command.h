@@ -2,7 +2,7 @@
 // with the system's fonts, and the PNG written.
 #pragma once
 
-#include "command_line.h"
+#include "option_grammar.h"
 #include "splash_preview.h"
 
 #include <ostream>

@@ -2,7 +2,7 @@
 // and its picture and sound written out.
 #pragma once
 
-#include "command_line.h"
+#include "option_grammar.h"
 #include "splash_report.h"
 
 #include <string>

@@ -1,16 +1,16 @@
-// Dispatch of the commands, and the one place where failures become exit codes.
+// Dispatch of the commands; a failure is printed as the core reports it, with its exit code.
 #include "splashpack.h"
 
 #include "build_command.h"
-#include "command_line.h"
+#include "failure_report.h"
+#include "option_grammar.h"
+#include "option_help.h"
+#include "option_table.h"
 #include "player_bytes.h"
 #include "preview_command.h"
 #include "splash_build.h"
 #include "splash_file.h"
 #include "tool_error.h"
-
-#include <exception>
-#include <new>
 
 namespace {
 
@@ -20,8 +20,8 @@ int build(const BuildOptions& options, std::ostream& out, std::ostream& err,
     if (!options.quiet) {
         for (const std::string& note : outcome.notes)
             err << "splashpack: note: " << note << "\n";
-        for (const std::string& warning : outcome.warnings)
-            err << "splashpack: warning: " << warning << "\n";
+        for (const Warning& warning : outcome.warnings)
+            err << "splashpack: warning: " << warning.text << "\n";
     }
     if (!options.quiet) {
         for (const std::string& line : outcome.written)
@@ -88,12 +88,12 @@ bool answersInJson(const std::vector<std::string>& arguments) {
     return false;
 }
 
-// The command whose help a usage error points to, with a space; empty for the overview.
+// The command whose help a usage error points to; empty for the overview.
 std::string helpCommand(const std::vector<std::string>& arguments) {
     if (!arguments.empty())
-        for (const char* command : {"build", "inspect", "extract", "preview"})
-            if (arguments[0] == command)
-                return arguments[0] + " ";
+        for (const CommandRow& command : commandTable())
+            if (command.kind != CommandKind::help && arguments[0] == command.name)
+                return command.name;
     return "";
 }
 
@@ -108,16 +108,6 @@ std::string playerVersionLine(const PlayerImage& embedded) {
 
 int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                   const PlayerImage& embedded) {
-    auto failInJson = [&out](const std::string& message, int code) {
-        out << errorJson(message, code);
-        return code;
-    };
-    auto fail = [&](const std::string& message) {
-        if (answersInJson(arguments))
-            return failInJson(message, exitBadInput);
-        err << "splashpack: " << message << "\n";
-        return exitBadInput;
-    };
     try {
         CommandLine line = parseCommandLine(arguments);
         switch (line.kind) {
@@ -136,21 +126,16 @@ int runSplashpack(const std::vector<std::string>& arguments, std::ostream& out, 
         case CommandKind::preview:
             return preview(line.preview, out, err);
         }
-    } catch (const UsageError& error) {
-        if (answersInJson(arguments))
-            return failInJson(error.what(), exitUsage);
-        err << "splashpack: " << error.what() << "\nTry 'splashpack " << helpCommand(arguments)
-            << "--help'.\n";
-        return exitUsage;
-    } catch (const InputError& error) {
-        return fail(error.what());
-    } catch (const std::string& message) {
-        return fail(message);
-    } catch (const std::bad_alloc&) {
-        return fail("out of memory");
-    } catch (const std::exception& error) {
-        // A name Windows holds that is not valid Unicode, which paths refuse to convert.
-        return fail(error.what());
+    } catch (...) {
+        const FailureReport failure = reportOfFailure(helpCommand(arguments));
+        if (answersInJson(arguments)) {
+            out << errorJson(failure.message, failure.exitCode);
+            return failure.exitCode;
+        }
+        err << "splashpack: " << failure.message << "\n";
+        if (!failure.hint.empty())
+            err << failure.hint << "\n";
+        return failure.exitCode;
     }
     return exitUsage;
 }

@@ -43,6 +43,15 @@ std::uint64_t parseDecimal(const std::string& text, std::uint64_t largest, const
     return value;
 }
 
+// The place of `value` among `values`; raises UsageError naming what was `written` otherwise.
+std::size_t indexIn(const std::vector<std::string>& values, const std::string& value,
+                    const std::string& written) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (values[i] == value)
+            return i;
+    throw UsageError(inQuotes(written) + " is not " + wordsWithOr(values));
+}
+
 struct VersionWord {
     const char* name;
     int code;
@@ -70,29 +79,54 @@ UINT parseNumber32(const std::string& text) {
     return static_cast<UINT>(parseDecimal(text, 0xFFFFFFFFu, "number"));
 }
 
+const std::vector<std::string>& pictureColourValues() {
+    static const std::vector<std::string> values = {"256", "16", "system"};
+    return values;
+}
+
+const std::vector<std::string>& soundRateValues() {
+    static const std::vector<std::string> values = {"22050", "11025"};
+    return values;
+}
+
+const std::vector<std::string>& soundBitValues() {
+    static const std::vector<std::string> values = {"8", "16"};
+    return values;
+}
+
 PictureColours parsePictureColours(const std::string& text) {
     const std::string value = lowerCase(trimSpaces(text));
-    if (value == "256")
-        return PictureColours::palette256;
-    if (value == "16")
-        return PictureColours::palette16;
-    if (value == "system")
-        return PictureColours::system;
-    throw UsageError(inQuotes(text) + " is not 256, 16 or system");
+    const PictureColours kinds[] = {PictureColours::palette256, PictureColours::palette16,
+                                    PictureColours::system};
+    const std::size_t index = indexIn(pictureColourValues(), value, text);
+    return kinds[index];
 }
 
 UINT parseSoundRate(const std::string& text) {
     const std::string value = trimSpaces(text);
-    if (value == "22050" || value == "11025")
-        return static_cast<UINT>(std::stoul(value));
-    throw UsageError(inQuotes(text) + " is not 22050 or 11025");
+    return static_cast<UINT>(
+        std::stoul(soundRateValues()[indexIn(soundRateValues(), value, text)]));
 }
 
 unsigned parseSoundBits(const std::string& text) {
     const std::string value = trimSpaces(text);
-    if (value == "8" || value == "16")
-        return static_cast<unsigned>(std::stoul(value));
-    throw UsageError(inQuotes(text) + " is not 8 or 16");
+    return static_cast<unsigned>(
+        std::stoul(soundBitValues()[indexIn(soundBitValues(), value, text)]));
+}
+
+std::string durationText(UINT milliseconds) {
+    return milliseconds % 1000 == 0 ? std::to_string(milliseconds / 1000) + "s"
+                                    : std::to_string(milliseconds) + "ms";
+}
+
+std::string byteSizeText(std::uint64_t bytes) {
+    const char units[] = {'G', 'M', 'k'};
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t unit = 1ull << (10 * (3 - i));
+        if (bytes != 0 && bytes % unit == 0)
+            return std::to_string(bytes / unit) + units[i];
+    }
+    return std::to_string(bytes);
 }
 
 UINT parseLaunchDelay(const std::string& written) {
@@ -261,6 +295,11 @@ Rgb parseColour(const std::string& written) {
         return static_cast<unsigned char>(std::stoul(text.substr(at, 2), nullptr, 16));
     };
     return Rgb{channel(0), channel(2), channel(4)};
+}
+
+const char* windowsVersionLabel(int code) {
+    static const char* const labels[] = {"95", "98", "Me", "NT 4", "2000", "XP"};
+    return code >= 1 && code <= 6 ? labels[code - 1] : "";
 }
 
 const char* toolVersionName(const OsVersion& version) {

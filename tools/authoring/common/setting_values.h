@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Rgb {
     unsigned char red = 0;
@@ -63,15 +64,30 @@ UINT parseNumber32(const std::string& text);
 // 20 static colours that a 256-colour screen shows.
 enum class PictureColours { all, palette256, palette16, system };
 
-// "256", "16" or "system".
+// The values --colours, --sound-rate and --sound-bits take, in the order their messages name
+// them.
+const std::vector<std::string>& pictureColourValues();
+const std::vector<std::string>& soundRateValues();
+const std::vector<std::string>& soundBitValues();
+
+// One of pictureColourValues: "256", "16" or "system".
 PictureColours parsePictureColours(const std::string& text);
 
-// "22050" or "11025" (samples a second).
+// One of soundRateValues: "22050" or "11025" (samples a second).
 UINT parseSoundRate(const std::string& text);
 
-// "8" or "16" (bits a sample).
+// One of soundBitValues: "8" or "16" (bits a sample).
 unsigned parseSoundBits(const std::string& text);
+
+// A duration as the help gives a default: "3s", "1500ms".
+std::string durationText(UINT milliseconds);
+
+// A size as the help gives a default, in the largest of k, M and G that divides it: "64M".
+std::string byteSizeText(std::uint64_t bytes);
 
 // The tool's name of a Windows release ("95", "98", "me", "nt4", "2000", "xp"), or
 // "unknown" for a release that no version code stands for.
 const char* toolVersionName(const OsVersion& version);
+
+// The release of version code 1 to 6 as Windows names it: "95", "98", "Me", "NT 4", "2000", "XP".
+const char* windowsVersionLabel(int code);

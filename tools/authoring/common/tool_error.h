@@ -1,22 +1,47 @@
-// The two kinds of failure the tool reports, each with its own exit code.
+// The two kinds of failure the tool reports, each with its own exit code, and the option each
+// concerns, so that a front-end can show it beside that option.
 #pragma once
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 constexpr int exitSuccess = 0;
 constexpr int exitBadInput = 1;
 constexpr int exitUsage = 2;
 
-// A command line the tool cannot act on: unknown or missing options, malformed values.
-class UsageError : public std::runtime_error {
+// A failure with the long name of the option whose value or file it concerns; empty for none.
+class OptionError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit OptionError(const std::string& message, std::string option = "")
+        : std::runtime_error(message), concerned(std::move(option)) {}
+    const std::string& option() const { return concerned; }
+
+  private:
+    std::string concerned;
+};
+
+// A command line the tool cannot act on: unknown or missing options, malformed values.
+class UsageError : public OptionError {
+  public:
+    using OptionError::OptionError;
 };
 
 // Input that is there but cannot be used, or an output that cannot be written: the message
 // names the file and what is wrong with it.
-class InputError : public std::runtime_error {
+class InputError : public OptionError {
   public:
-    using std::runtime_error::runtime_error;
+    using OptionError::OptionError;
 };
+
+// Runs `step`; an InputError it raises that names no option is raised again as concerning
+// `option`, with the same message.
+template <typename Step> auto concerning(const std::string& option, Step step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const InputError& error) {
+        if (!error.option().empty())
+            throw;
+        throw InputError(error.what(), option);
+    }
+}

@@ -35,11 +35,10 @@ bool hasNonAscii(const std::string& text) {
 
 // The versions of the list as Windows calls them: "95, 98 and Me".
 std::string versionListInWords(const std::string& versionList) {
-    static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
     std::vector<std::string> words;
     for (char c : versionList)
         if (c >= '1' && c <= '6')
-            words.push_back(names[c - '0']);
+            words.push_back(windowsVersionLabel(c - '0'));
     std::string text;
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (i > 0)
@@ -108,52 +107,82 @@ bool isShortName(const std::string& stored) {
     return stored.find_first_of(" +,;=[]") == std::string::npos;
 }
 
+// The picture as it goes into the splash: read, fitted, its colours reduced, within the limits.
+PreparedPicture pictureForSplash(const BuildSettings& options, const InputSource& pictureFile) {
+    PictureLimits limits;
+    limits.maxWidth = options.maxWidth;
+    limits.maxHeight = options.maxHeight;
+    limits.maxBytes = options.maxPictureBytes;
+    limits.background = options.background;
+    limits.maxDecodedPixels = options.maxDecodedPixels;
+    limits.fitFollows = options.fitWidth != 0;
+    limits.reshapeFollows = limits.fitFollows || options.colours != PictureColours::all;
+    limits.fitWidth = options.fitWidth;
+    limits.fitHeight = options.fitHeight;
+    PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
+    if (options.fitWidth != 0)
+        fitPicture(picture, pictureFile, options.picture,
+                   WindowSize{options.fitWidth, options.fitHeight});
+    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
+    // The limits are those of the picture that goes into the splash.
+    if (limits.reshapeFollows)
+        checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
+                           options.picture, limits);
+    return picture;
+}
+
 } // namespace
 
-std::vector<std::string> settingsWarnings(const BuildSettings& options,
-                                          const TargetSearch& target) {
-    std::vector<std::string> warnings;
+std::vector<Warning> settingsWarnings(const BuildSettings& options, const TargetSearch& target) {
+    std::vector<Warning> warnings;
     std::string named = versionListInWords(options.versionList);
     bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
-    warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
-                       " --versions: every later Windows (Vista and newer, also XP x64 and "
-                       "Server 2003) refuses the splash with the requirements message");
+    warnings.push_back({"versions", "only Windows " + named + (one ? " meets" : " meet") +
+                                        " --versions: every later Windows (Vista and newer, "
+                                        "also XP x64 and Server 2003) refuses the splash with "
+                                        "the requirements message"});
 
     UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
     if (settled != options.displayTime)
-        warnings.push_back("the display time of " + ms(options.displayTime) +
-                           " ends less than 50 ms after the launch delay of " +
-                           ms(options.launchDelay) + "; the player raises it to " + ms(settled));
+        warnings.push_back({"display-time", "the display time of " + ms(options.displayTime) +
+                                                " ends less than 50 ms after the launch delay "
+                                                "of " +
+                                                ms(options.launchDelay) +
+                                                "; the player raises it to " + ms(settled)});
     else if (options.displayTime < options.launchDelay)
-        warnings.push_back("the display time of " + ms(options.displayTime) +
-                           " is shorter than the launch delay of " + ms(options.launchDelay) +
-                           ": the window hides after " + ms(options.displayTime) +
-                           " and the target opens only after " + ms(options.launchDelay));
+        warnings.push_back(
+            {"display-time", "the display time of " + ms(options.displayTime) +
+                                 " is shorter than the launch delay of " + ms(options.launchDelay) +
+                                 ": the window hides after " + ms(options.displayTime) +
+                                 " and the target opens only after " + ms(options.launchDelay)});
 
     if (options.target.empty())
-        warnings.push_back("no --target: when the launch delay ends the player reports "
-                           "\"The application to load is unknown.\"");
+        warnings.push_back({"target", "no --target: when the launch delay ends the player "
+                                      "reports \"The application to load is unknown.\""});
     else if (!target.found)
-        warnings.push_back("the target " + inQuotes(options.target) + " is not beside " +
-                           inQuotes(options.output) + " (looked for " + inQuotes(target.lookedFor) +
-                           "); the player reports \"Cannot Run File\" unless it is there when "
-                           "the splash runs");
+        warnings.push_back({"target", "the target " + inQuotes(options.target) + " is not beside " +
+                                          inQuotes(options.output) + " (looked for " +
+                                          inQuotes(target.lookedFor) +
+                                          "); the player reports \"Cannot Run File\" unless it "
+                                          "is there when the splash runs"});
     if (options.imageOption != 0)
-        warnings.push_back("--image-option " + std::to_string(options.imageOption) +
-                           " is stored but has no effect: every picture splashpack stores is a "
-                           "BMP, and BMP pictures ignore it");
+        warnings.push_back({"image-option", "--image-option " +
+                                                std::to_string(options.imageOption) +
+                                                " is stored but has no effect: every picture "
+                                                "splashpack stores is a BMP, and BMP pictures "
+                                                "ignore it"});
     if (!options.output.empty()) {
         std::string named = extensionWarning(options.output, ".exe", "a Windows program");
         if (!named.empty())
-            warnings.push_back(named);
+            warnings.push_back({"output", named});
     }
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
-        warnings.push_back("the target or the message holds characters outside ASCII, stored in "
-                           "code page " +
-                           std::to_string(options.codePage) +
-                           "; the player shows them as written only on a Windows whose ANSI "
-                           "code page is " +
-                           std::to_string(options.codePage));
+        warnings.push_back({"code-page", "the target or the message holds characters outside "
+                                         "ASCII, stored in code page " +
+                                             std::to_string(options.codePage) +
+                                             "; the player shows them as written only on a "
+                                             "Windows whose ANSI code page is " +
+                                             std::to_string(options.codePage)});
     return warnings;
 }
 
@@ -180,9 +209,10 @@ AutorunFile autorunFile(const std::string& programUtf8, const std::string& iconU
     for (const auto& name : {std::make_pair(program, programUtf8), std::make_pair(icon, iconUtf8)})
         if (!name.first.empty() && !isShortName(name.first))
             file.warnings.push_back(
-                "autorun.inf names " + inQuotes(name.second) +
-                ", which is no 8.3 name: a disc written without long names holds it under a "
-                "shortened name, and autorun.inf then names a file that is not there");
+                {"autorun",
+                 "autorun.inf names " + inQuotes(name.second) +
+                     ", which is no 8.3 name: a disc written without long names holds it under a "
+                     "shortened name, and autorun.inf then names a file that is not there"});
     return file;
 }
 
@@ -268,71 +298,60 @@ BuildSettings settingsOfSplash(const SplashReport& report) {
 
 SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs) {
     SplashBuild outcome;
-    PictureLimits limits;
-    limits.maxWidth = options.maxWidth;
-    limits.maxHeight = options.maxHeight;
-    limits.maxBytes = options.maxPictureBytes;
-    limits.background = options.background;
-    limits.maxDecodedPixels = options.maxDecodedPixels;
-    limits.fitFollows = options.fitWidth != 0;
-    limits.reshapeFollows = limits.fitFollows || options.colours != PictureColours::all;
-    limits.fitWidth = options.fitWidth;
-    limits.fitHeight = options.fitHeight;
     const InputSource& pictureFile = *inputs.picture;
-    PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
-    if (options.fitWidth != 0)
-        fitPicture(picture, pictureFile, options.picture,
-                   WindowSize{options.fitWidth, options.fitHeight});
-    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
-    // The limits are those of the picture that goes into the splash.
-    if (limits.reshapeFollows)
-        checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
-                           options.picture, limits);
+    PreparedPicture picture =
+        concerning("picture", [&] { return pictureForSplash(options, pictureFile); });
     outcome.notes = picture.notes;
-    outcome.warnings = picture.warnings;
+    addWarnings(outcome.warnings, "picture", picture.warnings);
     if (options.fitWidth == 0) {
         std::string stretched =
             stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
+        // --fit is what keeps the player from stretching it.
         if (!stretched.empty())
-            outcome.warnings.push_back(stretched);
+            outcome.warnings.push_back({"fit", stretched});
     }
 
     SplashDescription splash;
     splash.picture = std::move(picture.bitmap);
     SoundFacts soundFacts;
-    if (inputs.sound != nullptr) {
-        splash.sound = inputs.sound->readAll();
-        SoundFacts facts = checkSound(splash.sound, options.sound);
-        if (soundConversionAsked(options.soundTarget)) {
-            ByteVector converted = convertSound(splash.sound, options.sound, options.soundTarget);
-            if (converted != splash.sound) {
-                const std::uint64_t before = splash.sound.size();
-                const std::string from = describeSound(facts);
-                splash.sound = std::move(converted);
-                facts = checkSound(splash.sound, options.sound);
-                outcome.notes.push_back("sound " + inQuotes(options.sound) + " converted from " +
-                                        from + " to " + describeSound(facts) + ": " +
-                                        byteCountText(splash.sound.size()) + " instead of " +
-                                        byteCountText(before));
+    if (inputs.sound != nullptr)
+        concerning("sound", [&] {
+            splash.sound = inputs.sound->readAll();
+            SoundFacts facts = checkSound(splash.sound, options.sound);
+            if (soundConversionAsked(options.soundTarget)) {
+                ByteVector converted =
+                    convertSound(splash.sound, options.sound, options.soundTarget);
+                if (converted != splash.sound) {
+                    const std::uint64_t before = splash.sound.size();
+                    const std::string from = describeSound(facts);
+                    splash.sound = std::move(converted);
+                    facts = checkSound(splash.sound, options.sound);
+                    outcome.notes.push_back(
+                        "sound " + inQuotes(options.sound) + " converted from " + from + " to " +
+                        describeSound(facts) + ": " + byteCountText(splash.sound.size()) +
+                        " instead of " + byteCountText(before));
+                }
             }
-        }
-        soundFacts = facts;
-        std::vector<std::string> warnings = soundWarnings(
-            facts, options.sound, settleDisplayTime(options.displayTime, options.launchDelay));
-        outcome.warnings.insert(outcome.warnings.end(), warnings.begin(), warnings.end());
-    }
+            soundFacts = facts;
+            addWarnings(outcome.warnings, "sound",
+                        soundWarnings(facts, options.sound,
+                                      settleDisplayTime(options.displayTime, options.launchDelay)));
+        });
     // The player hands these bytes to the ANSI functions of Windows as they are.
-    splash.targetFile =
-        utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
-    std::vector<std::string> nameWarnings =
-        checkTargetName(options.target, splash.targetFile.size());
+    splash.targetFile = concerning("target", [&] {
+        return utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
+    });
+    std::vector<std::string> nameWarnings = concerning(
+        "target", [&] { return checkTargetName(options.target, splash.targetFile.size()); });
     splash.displayTime = options.displayTime;
     splash.launchDelay = options.launchDelay;
     splash.versionList = options.versionList;
     splash.resolution = options.resolution;
     splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage =
-        utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
+    splash.requirementsMessage = concerning("message", [&] {
+        return utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message",
+                              *inputs.converter);
+    });
     splash.imageOption = options.imageOption;
 
     // A picture that goes in unchanged is copied from its input into the output by the
@@ -346,10 +365,11 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         outcome.playerHeaders = std::move(player.headers);
         playerSize = player.end;
         outcome.warnings.push_back(
-            (inputs.playerFile.empty() ? std::string("the player")
-                                       : "player " + inQuotes(inputs.playerFile)) +
-            " is signed: its certificate table is left out of the splash, since the payload "
-            "appended after it would break that signature; sign the finished splash instead");
+            {"player", (inputs.playerFile.empty() ? std::string("the player")
+                                                  : "player " + inQuotes(inputs.playerFile)) +
+                           " is signed: its certificate table is left out of the splash, since "
+                           "the payload appended after it would break that signature; sign the "
+                           "finished splash instead"});
     }
     SplashParts parts;
     try {
@@ -380,16 +400,18 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
                      OutputPart(outcome.tail)};
 
     outcome.startTimes = describeStartTimes(outcome.size);
-    std::vector<std::string> warnings = settingsWarnings(options, inputs.target);
-    warnings.insert(warnings.end(), nameWarnings.begin(), nameWarnings.end());
+    std::vector<Warning> warnings = settingsWarnings(options, inputs.target);
+    addWarnings(warnings, "target", nameWarnings);
+    // --colours system is what shows the author those screens' colours.
     const std::string palette = paletteScreenWarning(options);
     if (!palette.empty())
-        warnings.push_back(palette);
+        warnings.push_back({"colours", palette});
     const std::string slow = slowStartWarning(
         outcome.size, lighterChoices(options, outcome.size, picture, pictureBits, pictureSize,
                                      inputs.sound != nullptr ? &soundFacts : nullptr));
+    // Several options would make it lighter; it concerns none of them alone.
     if (!slow.empty())
-        warnings.push_back(slow);
+        warnings.push_back({"", slow});
     outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
     return outcome;
 }

@@ -2,6 +2,7 @@
 // the warnings an author needs where the player will behave unexpectedly.
 #pragma once
 
+#include "build_warning.h"
 #include "code_page.h"
 #include "input_source.h"
 #include "payload_writer.h"
@@ -63,7 +64,7 @@ struct BuildInputs {
 // A built splash: the parts of its file in order, and what the author should know.
 struct SplashBuild {
     std::vector<std::string> notes;    // what was done to the inputs
-    std::vector<std::string> warnings; // where the player will surprise the author
+    std::vector<Warning> warnings;  // where the player will surprise the author
     // The player, zero padding that makes the file a multiple of 8 bytes long (as signing
     // wants it), the payload around the picture, the trailer.
     std::vector<OutputPart> parts;
@@ -87,8 +88,7 @@ struct SplashBuild {
 };
 
 // Warnings about the settings alone.
-std::vector<std::string> settingsWarnings(const BuildSettings& settings,
-                                          const TargetSearch& target);
+std::vector<Warning> settingsWarnings(const BuildSettings& settings, const TargetSearch& target);
 
 // Raises InputError when autorun.inf cannot open the program named `programName` (the
 // output's file name).
@@ -102,7 +102,7 @@ std::string autorunText(const std::string& programName, const std::string& iconN
 // An autorun.inf as the disc carries it, and what the author should know about it.
 struct AutorunFile {
     ByteVector bytes;
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
 };
 
 // autorunText of the UTF-8 names and label in `codePage`, the one Windows reads autorun.inf in.

@@ -47,6 +47,26 @@ std::string codePointName(char32_t codePoint) {
 
 } // namespace
 
+const std::vector<AnsiCodePage>& ansiCodePages() {
+    static const std::vector<AnsiCodePage> pages = {
+        {1250, "Central European"},
+        {1251, "Cyrillic"},
+        {1252, "Western European"},
+        {1253, "Greek"},
+        {1254, "Turkish"},
+        {1255, "Hebrew"},
+        {1256, "Arabic"},
+        {1257, "Baltic"},
+        {1258, "Vietnamese"},
+        {874, "Thai"},
+        {932, "Japanese"},
+        {936, "Simplified Chinese"},
+        {949, "Korean"},
+        {950, "Traditional Chinese"},
+    };
+    return pages;
+}
+
 unsigned parseCodePage(const std::string& text) {
     unsigned value = 0;
     bool digits = !text.empty() && text.size() <= 4;
@@ -56,8 +76,10 @@ unsigned parseCodePage(const std::string& text) {
         else
             value = value * 10 + static_cast<unsigned>(c - '0');
     }
-    if (!digits || !(value == 874 || value == 932 || value == 936 || value == 949 || value == 950 ||
-                     (value >= 1250 && value <= 1258)))
+    bool known = false;
+    for (const AnsiCodePage& page : ansiCodePages())
+        known = known || page.number == value;
+    if (!digits || !known)
         throw UsageError(inQuotes(text) +
                          " is not a Windows ANSI code page: use 874, 932, 936, 949, 950 or "
                          "1250 to 1258");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 constexpr unsigned defaultCodePage = 1252;
 
@@ -23,7 +24,17 @@ class CodePageConverter {
                               std::string& utf8) const = 0;
 };
 
-// "1252", "874", "932", "936", "949", "950" or "1250" to "1258"; raises UsageError otherwise.
+// A Windows ANSI code page that a splash's texts may be stored in, and the script it holds.
+struct AnsiCodePage {
+    unsigned number;
+    const char* script; // "Western European"
+};
+
+// Every code page parseCodePage takes, in the order a form lists them.
+const std::vector<AnsiCodePage>& ansiCodePages();
+
+// One of ansiCodePages: "1252", "874", "932", "936", "949", "950" or "1250" to "1258"; raises
+// UsageError otherwise.
 unsigned parseCodePage(const std::string& text);
 
 // The UTF-8 text in the code page. Raises InputError naming `what` and the first character the

@@ -1,33 +1,21 @@
-// splashpack in the browser. The form's fields become the arguments of a splashpack command line,
-// which the module reads with the command line's own parser and builds with the same core: the
-// page and the command line can never disagree, and the command shown is the one that ran.
+// splashpack in the browser. The form is made from the core's table of options (options.json), and
+// its fields become the arguments of a splashpack command line, which the module reads with the
+// command line's own parser and builds with the same core: the page and the command line can
+// never disagree, and the command shown is the one that ran.
 'use strict';
 
 const byId = (id) => document.getElementById(id);
 
-// The fields that become options, in the order the command shows them; an empty field leaves
-// its option out, so the command line's default holds.
-const textOptions = [
-  ['target', '--target'], ['display-time', '--display-time'], ['launch-delay', '--launch-delay'],
-  ['min-resolution', '--min-resolution'], ['min-colour-depth', '--min-colour-depth'],
-  ['message', '--message'], ['code-page', '--code-page'], ['fit', '--fit'],
-  ['background', '--background'], ['colours', '--colours'], ['sound-rate', '--sound-rate'],
-  ['sound-bits', '--sound-bits'],
-];
-const flagOptions = [['no-dither', '--no-dither'], ['mono', '--mono'], ['autorun', '--autorun']];
+// The files the author gives the page, by the option that names them: the module holds each in
+// its slot (page_front_end.h) under the name the command line gives it.
+const fileSlots = {
+  picture: {slot: 0, accept: '.png,.jpg,.jpeg,.gif,.bmp,image/*'},
+  sound: {slot: 1, accept: '.wav,audio/wav', clearable: true},
+};
 
-// Where a message belongs: the first field whose words it holds; the rest go to the list.
-const messagePlaces = [
-  [/--versions|Windows .* meets?\b/, 'versions'],
-  [/--target\b|^the target "/, 'target'],
-  [/display time|launch delay|--display-time|--launch-delay/, 'display-time'],
-  [/--min-resolution|--min-colour-depth|colour depth/, 'min-resolution'],
-  [/autorun|--autorun/, 'autorun'],
-  [/--message|the message\b|code page|--code-page/, 'message'],
-  [/--fit|--background|--colours|--max-picture|the picture|picture\b/, 'picture-file'],
-  [/sound|--sound/, 'sound-file'],
-  [/--output|the output|\.exe\b/, 'output'],
-];
+// The options the page offers, command by command, from options.json: the table of options in
+// splashpack's core, written out at build time. The form is made from them.
+const form = {build: [], preview: [], inspect: []};
 
 const page = {
   module: null,
@@ -84,47 +72,151 @@ function giveInput(slot, file) {
   return true;
 }
 
+// ---- the form, from the table of options ----
+
+// The id of an option's control; a file's control is its chooser.
+function controlId(command, name) {
+  const prefix = command === 'build' ? '' : command + '-';
+  return prefix + name + (command === 'build' && fileSlots[name] ? '-file' : '');
+}
+
+function element(tag, properties = {}, children = []) {
+  const made = Object.assign(document.createElement(tag), properties);
+  for (const child of children)
+    made.append(child);
+  return made;
+}
+
+// "Display time (--display-time)", with the option's whole help on hover.
+function labelFor(row, id) {
+  return element('label', {htmlFor: id, textContent: `${row.label} (--${row.name})`,
+                           title: row.help});
+}
+
+// What an empty field leaves: the default, with an example.
+function placeholderOf(row) {
+  return [row.default, row.example && 'e.g. ' + row.example].filter(Boolean).join(', ');
+}
+
+// A list of the row's choices, the default first: the choice it names, or an empty value that
+// leaves the option out.
+function choiceList(row, id) {
+  const list = element('select', {id});
+  const standing = row.choices.find((choice) => choice.value === row.default);
+  list.append(standing ? element('option', {value: standing.value, textContent: standing.label}) :
+                         element('option', {value: '', textContent: row.default}));
+  for (const choice of row.choices)
+    if (choice !== standing)
+      list.append(element('option', {value: choice.value, textContent: choice.label}));
+  return list;
+}
+
+// The control of one option, with its label and the box for what is said about it.
+function optionField(command, row) {
+  const id = controlId(command, row.name);
+  const notes = element('div', {className: 'notes', id: id + '-notes'});
+  notes.setAttribute('aria-live', 'polite');
+  if (row.kind === 'flag') {
+    const box = element('input', {type: 'checkbox', id});
+    return element('div', {className: 'field'},
+                   [element('label', {title: row.help}, [box, ` ${row.label} (--${row.name})`]),
+                    notes]);
+  }
+  if (row.kind === 'choices') {
+    const boxes = row.choices.map((choice) => element('label', {}, [
+      element('input', {type: 'checkbox', name: id, value: choice.value, checked: true}),
+      ' ' + choice.label]));
+    const legend = element('legend', {textContent: `${row.label} (--${row.name})`,
+                                      title: row.help});
+    return element('fieldset', {className: 'inline', id}, [legend, ...boxes, notes]);
+  }
+  let control;
+  if (command === 'build' && fileSlots[row.name]) {
+    control = [element('input', {type: 'file', id, accept: fileSlots[row.name].accept})];
+    if (fileSlots[row.name].clearable)
+      control.push(element('button', {type: 'button', id: row.name + '-clear',
+                                      textContent: 'No ' + row.name}));
+  } else if (row.kind === 'choice') {
+    control = [choiceList(row, id)];
+  } else {
+    const input = element('input', {type: 'text', id, spellcheck: false,
+                                    placeholder: placeholderOf(row)});
+    // A file the command writes, and the preview's screen, need a value: the example.
+    if (row.kind === 'outputFile' || command === 'preview')
+      input.value = row.example;
+    control = [input];
+    if (row.choices.length) {
+      input.setAttribute('list', id + '-values');
+      control.push(element('datalist', {id: id + '-values'}, row.choices.map(
+          (choice) => element('option', {value: choice.value, textContent: choice.label}))));
+    }
+  }
+  return element('div', {className: 'field'}, [labelFor(row, id), ...control, notes]);
+}
+
+// The build's options, in fieldsets by their category.
+function makeSettings(rows) {
+  const settings = byId('settings');
+  let fieldset = null;
+  for (const row of rows) {
+    if (!fieldset || fieldset.dataset.category !== row.category) {
+      fieldset = element('fieldset', {}, [element('legend', {textContent: row.category})]);
+      fieldset.dataset.category = row.category;
+      settings.append(fieldset);
+    }
+    fieldset.append(optionField('build', row));
+  }
+}
+
+async function makeForm() {
+  const response = await fetch('options.json');
+  if (!response.ok)
+    throw new Error('options.json: ' + response.status);
+  Object.assign(form, (await response.json()).commands);
+  makeSettings(form.build);
+  byId('screen').append(...form.preview.map((row) => optionField('preview', row)));
+  const codePage = form.inspect.find((row) => row.name === 'code-page');
+  byId('open-code-page').replaceWith(choiceList(codePage, 'open-code-page'));
+}
+
+// The arguments of an option's control; none for an empty field, which leaves the command
+// line's default.
+function optionArguments(command, row) {
+  const id = controlId(command, row.name);
+  if (row.kind === 'flag')
+    return byId(id).checked ? ['--' + row.name] : [];
+  if (row.kind === 'choices') {
+    const boxes = [...document.querySelectorAll(`input[name="${id}"]`)];
+    const chosen = boxes.filter((box) => box.checked).map((box) => box.value);
+    return chosen.length === boxes.length ? [] : ['--' + row.name, chosen.join(',')];
+  }
+  if (command === 'build' && fileSlots[row.name]) {
+    const file = page[row.name];
+    return file || row.name === 'picture' ? ['--' + row.name, file ? file.name : ''] : [];
+  }
+  // An empty field, or the default chosen, leaves the option out.
+  const value = byId(id).value;
+  return value === '' || value === row.default ? [] : ['--' + row.name, value];
+}
+
 // ---- the command line ----
 
 function outputName() {
-  return byId('output').value.trim() || 'splash.exe';
-}
-
-function versionsValue() {
-  const boxes = [...document.querySelectorAll('input[name=versions]')];
-  const chosen = boxes.filter((box) => box.checked).map((box) => box.value);
-  return chosen.length === boxes.length ? null : chosen.join(',');
+  return byId('output').value.trim() || form.build.find((row) => row.name === 'output').example;
 }
 
 function buildArguments() {
-  const args = ['build', '--picture', page.picture ? page.picture.name : '', '--output',
-                outputName()];
-  if (page.sound)
-    args.push('--sound', page.sound.name);
-  for (const [id, option] of textOptions) {
-    const value = byId(id).value;
-    if (value !== '')
-      args.push(option, value);
-    if (id === 'launch-delay') {
-      const versions = versionsValue();
-      if (versions !== null)
-        args.push('--versions', versions);
-    }
-  }
-  for (const [id, option] of flagOptions)
-    if (byId(id).checked)
-      args.push(option);
-  if (byId('autorun').checked && byId('autorun-label').value !== '')
-    args.push('--autorun-label', byId('autorun-label').value);
+  const args = ['build'];
+  for (const row of form.build)
+    args.push(...(row.name === 'output' ? ['--output', outputName()] :
+                                          optionArguments('build', row)));
   return args;
 }
 
 function screenArguments(file, codePage) {
-  const depth = byId('screen-depth').value;
-  const args = ['preview', file, '--output', 'preview.png', '--screen', byId('screen-size').value,
-                '--depth', depth.split('-')[0], '--windows', byId('screen-windows').value];
-  if (depth === '16-555')
-    args.push('--sixteen-bit-layout', '555');
+  const args = ['preview', file, '--output', 'preview.png'];
+  for (const row of form.preview)
+    args.push(...optionArguments('preview', row));
   if (codePage)
     args.push('--code-page', codePage);
   return args;
@@ -148,11 +240,9 @@ function clearNotes() {
   byId('notes').textContent = '';
 }
 
-function placeOf(message) {
-  for (const [pattern, id] of messagePlaces)
-    if (pattern.test(message))
-      return byId(id + '-notes');
-  return null;
+// The box beside the option's field; null for a message that concerns no option the form shows.
+function placeOf(option) {
+  return option ? byId(controlId('build', option) + '-notes') : null;
 }
 
 function addLine(list, text, className) {
@@ -164,15 +254,15 @@ function addLine(list, text, className) {
   list.appendChild(item);
 }
 
-function showWarning(text) {
-  addLine(placeOf(text) || byId('warnings'), 'warning: ' + text, 'warning');
+function showWarning(warning) {
+  addLine(placeOf(warning.option) || byId('warnings'), 'warning: ' + warning.text, 'warning');
 }
 
-function showError(text, hint) {
+function showError(text, hint, option) {
   const box = byId('error');
   box.textContent = 'splashpack: ' + text + (hint ? ' ' + hint : '');
   box.hidden = false;
-  const place = placeOf(text);
+  const place = placeOf(option);
   if (place)
     addLine(place, text, 'error');
 }
@@ -224,7 +314,7 @@ function rebuild() {
   page.timings.build = performance.now() - started;
   page.timings.builds++;
   if (!answer.ok) {
-    showError(answer.error, answer.hint);
+    showError(answer.error, answer.hint, answer.option);
     offerDownload(byId('download-splash'), null);
     offerDownload(byId('download-autorun'), null);
     byId('download-autorun').hidden = true;
@@ -310,18 +400,19 @@ async function readFile(file) {
 
 async function takePicture(file) {
   const picture = await readFile(file);
-  page.picture = giveInput(0, picture) ? picture : null;
+  page.picture = giveInput(fileSlots.picture.slot, picture) ? picture : null;
   schedule('build');
 }
 
 async function takeSound(file) {
   const sound = file ? await readFile(file) : null;
-  page.sound = sound && giveInput(1, sound) ? sound : null;
+  page.sound = sound && giveInput(fileSlots.sound.slot, sound) ? sound : null;
   schedule('build');
 }
 
 async function openSplash(file) {
   const opened = await readFile(file);
+  // The splash opened to inspect: the module's slot after the build's files.
   page.opened = giveInput(2, opened) ? opened : null;
   if (!page.opened) {
     byId('splash-file-notes').textContent = '';
@@ -362,7 +453,7 @@ function inspectOpened() {
   } else {
     byId('inspect-text').textContent = answer.text;
     for (const warning of answer.warnings)
-      addLine(warnings, 'warning: ' + warning, 'warning');
+      addLine(warnings, 'warning: ' + warning.text, 'warning');
     byId('preview-of').value = 'opened';
   }
   schedule('preview');
@@ -398,7 +489,7 @@ function listen() {
                                                   '#settings textarea'))
     if (element.type !== 'file')
       element.addEventListener('input', () => schedule('build'));
-  for (const element of document.querySelectorAll('#screen select'))
+  for (const element of document.querySelectorAll('#screen input, #screen select'))
     element.addEventListener('input', () => schedule('preview'));
   byId('copy-command').addEventListener('click', () => {
     byId('command').select();
@@ -430,8 +521,7 @@ function listen() {
 }
 
 async function start() {
-  const openCodePage = byId('open-code-page');
-  openCodePage.innerHTML = byId('code-page').innerHTML;
+  await makeForm();
   page.module = await createSplashpack();
   const version = answerOf(page.module._page_version());
   byId('version').textContent = 'splashpack ' + version.version + ', player: ' +

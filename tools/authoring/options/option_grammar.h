@@ -1,5 +1,5 @@
-// The command line of splashpack: its commands and options; the syntax of their values is the
-// authoring core's.
+// The command line of splashpack, which every front-end reads: its commands, the options each
+// takes (their rows are in option_table.cpp) and the settings they fill in.
 #pragma once
 
 #include "os_version.h"
@@ -14,14 +14,16 @@
 #include <string>
 #include <vector>
 
-// The build's settings, and what only the command line decides: which player, whether outputs
-// are replaced, whether the notes are printed.
+// The build's settings, and what only a front-end decides: which player, whether outputs are
+// replaced, whether the notes are printed.
 struct BuildOptions : BuildSettings {
     std::string like;            // a splash whose settings, picture and sound the build starts from
     std::set<std::string> given; // the long names of the options given, which --like keeps
     std::string player;          // empty: the player built into the tool
     bool force = false;
     bool quiet = false;
+    bool pictureOfLike = false; // the picture and the sound are those of the --like splash
+    bool soundOfLike = false;
 };
 
 struct InspectOptions {
@@ -68,8 +70,8 @@ struct CommandLine {
     PreviewOptions preview;
 };
 
+// The name a command is typed with ("build"); empty for help and version.
+const char* commandName(CommandKind kind);
+
 // Reads the arguments after the program's name; raises UsageError for anything it cannot use.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
-
-// The help texts: the overview, or one command's options.
-std::string helpText(CommandKind topic);
