@@ -10,10 +10,10 @@
 #include <vector>
 
 struct BuildOutcome {
-    std::vector<std::string> notes;    // what was done to the inputs
-    std::vector<Warning> warnings;     // where the player will surprise the author
-    std::vector<std::string> written;  // one line for each file written
-    std::string startTimes;            // how long the picture takes to show from a CD-ROM
+    std::vector<std::string> notes;   // what was done to the inputs
+    std::vector<Warning> warnings;    // where the player will surprise the author
+    std::vector<std::string> written; // one line for each file written
+    std::string startTimes;           // how long the picture takes to show from a CD-ROM
 };
 
 // Builds and writes the splash (and autorun.inf when asked). Raises UsageError when no player

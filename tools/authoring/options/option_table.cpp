@@ -14,11 +14,14 @@ namespace {
 using Line = CommandLine;
 using Text = const std::string&;
 
-std::vector<OptionChoice> valuesOf(const std::vector<std::string>& values,
-                                   const std::string& unit = "") {
+// The rows below are made when the table is first asked for. They hold no value that needs
+// destroying (no local settings, no braced lists), so that writing them costs plain calls: in
+// the page's module every call in the reach of such a value carries code that unwinds it.
+
+std::vector<OptionChoice> valuesOf(const std::vector<std::string>& values, const char* unit = "") {
     std::vector<OptionChoice> choices;
     for (const std::string& value : values)
-        choices.push_back({value, unit.empty() ? value : value + " " + unit});
+        choices.push_back({value, *unit == '\0' ? value : value + " " + unit});
     return choices;
 }
 
@@ -47,6 +50,27 @@ std::vector<OptionChoice> screenChoices() {
     return valuesOf({"640x480", "800x600", "1024x768", "1152x864", "1280x1024", "1600x1200"});
 }
 
+std::vector<OptionChoice> colourChoices() {
+    const std::vector<std::string>& values = pictureColourValues();
+    return {{values[0], "256 of its own"},
+            {values[1], "16 of its own"},
+            {values[2], "the 20 system colours"}};
+}
+
+std::vector<OptionChoice> layoutChoices() {
+    return {{"565", "5-6-5"}, {"555", "5-5-5"}};
+}
+
+const BuildSettings& buildDefaults() {
+    static const BuildSettings defaults;
+    return defaults;
+}
+
+const PreviewOptions& previewDefaults() {
+    static const PreviewOptions defaults;
+    return defaults;
+}
+
 // The rows of a table, written one after the other under the command and heading last named.
 class Rows {
   public:
@@ -54,14 +78,14 @@ class Rows {
         current = kind;
         return *this;
     }
-    Rows& heading(std::string text) {
-        category = std::move(text);
+    Rows& heading(const char* text) {
+        category = text;
         return *this;
     }
-    OptionRow& add(std::string name, char shortName = 0) {
+    OptionRow& add(const char* name, char shortName = 0) {
         OptionRow row;
         row.command = current;
-        row.name = std::move(name);
+        row.name = name;
         row.shortName = shortName;
         row.category = category;
         rows.push_back(std::move(row));
@@ -75,7 +99,7 @@ class Rows {
 };
 
 void addBuildRows(Rows& t) {
-    const BuildSettings defaults;
+    const BuildSettings& defaults = buildDefaults();
     t.command(CommandKind::build).heading("Files");
     t.add("picture", 'p')
         .takes("FILE", ValueKind::inputFile)
@@ -112,18 +136,19 @@ void addBuildRows(Rows& t) {
         .takes("FILE", ValueKind::inputFile)
         .says("Splash to start from",
               "start from the settings, picture and sound of the splash FILE; the options given "
-              "replace them, and an empty --sound, --target or --message leaves that out",
-              "Its picture and sound go in byte for byte as stored, unless --fit reshapes the "
-              "picture. Its texts are read in --code-page.")
+              "replace them, and an empty --sound, --target or --message leaves that out")
+        .explains("Its picture and sound go in byte for byte as stored, unless --fit reshapes the "
+                  "picture. Its texts are read in --code-page.")
         .reads([](Line& c, Text v) { c.build.like = v; });
 
     t.add("player")
         .takes("FILE", ValueKind::inputFile)
-        .says("Player to copy", "player executable to copy",
-              "For authors who build the player themselves. It must be a bare player, not a "
-              "splash: a PE program for the Windows GUI subsystem, for i386 (or AMD64), that ends "
-              "in no splash trailer. A signed player is copied without its signature, with a "
-              "warning.")
+        .says("Player to copy", "player executable to copy")
+        .explains(
+            "For authors who build the player themselves. It must be a bare player, not a "
+            "splash: a PE program for the Windows GUI subsystem, for i386 (or AMD64), that ends "
+            "in no splash trailer. A signed player is copied without its signature, with a "
+            "warning.")
         .byDefault("the one built into the tool")
         .reads([](Line& c, Text v) { c.build.player = v; });
     t.heading("What it does");
@@ -150,8 +175,8 @@ void addBuildRows(Rows& t) {
         .takes("TIME", ValueKind::text)
         .says("Launch delay",
               "from showing the picture to opening the target; TIME is a number with ms or s: "
-              "1500ms, 2.5s, 0",
-              "At most " + std::to_string(largestLaunchDelay) +
+              "1500ms, 2.5s, 0")
+        .explains("At most " + std::to_string(largestLaunchDelay) +
                   " ms, since the player keeps the splash up at least 50 ms past it and counts "
                   "that sum in 32 bits.")
         .byDefault(durationText(defaults.launchDelay))
@@ -166,8 +191,8 @@ void addBuildRows(Rows& t) {
         .takes("LIST", ValueKind::choices)
         .says("Windows versions",
               "Windows versions the splash runs on: any of {values} (nt for nt4), separated by "
-              "commas, or all",
-              "The player's test is exact, so every later Windows refuses the splash.")
+              "commas, or all")
+        .explains("The player's test is exact, so every later Windows refuses the splash.")
         .offers(versionChoices())
         .byDefault("all")
         .onPage()
@@ -208,10 +233,11 @@ void addBuildRows(Rows& t) {
     t.add("code-page")
         .takes("N", ValueKind::choice)
         .says("Code page of the target and the message",
-              "Windows code page the target and the message are stored in: {values}",
-              "The player hands their bytes to Windows as they are, so it shows them as written "
-              "only where the machine's ANSI code page is the same. A character the code page "
-              "cannot hold exactly is refused.")
+              "Windows code page the target and the message are stored in: {values}")
+        .explains(
+            "The player hands their bytes to Windows as they are, so it shows them as written "
+            "only where the machine's ANSI code page is the same. A character the code page "
+            "cannot hold exactly is refused.")
         .offers(codePageChoices())
         .byDefault(std::to_string(defaults.codePage))
         .onPage()
@@ -222,10 +248,11 @@ void addBuildRows(Rows& t) {
         .takes("WxH", ValueKind::text)
         .says("Shrink to fit a screen",
               "shrink a picture larger than this screen, keeping its proportions, to the size the "
-              "player would show it at",
-              "On every screen at least this large the player then draws it unscaled. A picture "
-              "that fits goes in as it would without --fit. Without it, build warns when the "
-              "picture is larger than --min-resolution.")
+              "player would show it at")
+        .explains(
+            "On every screen at least this large the player then draws it unscaled. A picture "
+            "that fits goes in as it would without --fit. Without it, build warns when the "
+            "picture is larger than --min-resolution.")
         .forExample("1024x768")
         .byDefault("none")
         .onPage()
@@ -242,13 +269,12 @@ void addBuildRows(Rows& t) {
         .takes("N", ValueKind::choice)
         .says("Colours",
               "store the picture in 256 or 16 colours of its own, or in the 20 colours of a "
-              "256-colour screen (system); a third or a sixth of the bytes",
-              "An 8-bit BMP of 256 colours chosen for it, a 4-bit BMP of 16, or an 8-bit BMP of "
-              "the 20 colours that a 256-colour screen shows, with error diffusion unless "
-              "--no-dither is given.")
-        .offers({{"256", "256 of its own"},
-                 {"16", "16 of its own"},
-                 {"system", "the 20 system colours"}})
+              "256-colour screen (system); a third or a sixth of the bytes")
+        .explains(
+            "An 8-bit BMP of 256 colours chosen for it, a 4-bit BMP of 16, or an 8-bit BMP of "
+            "the 20 colours that a 256-colour screen shows, with error diffusion unless "
+            "--no-dither is given.")
+        .offers(colourChoices())
         .byDefault("all it has")
         .onPage()
         .reads([](Line& c, Text v) { c.build.colours = parsePictureColours(v); });
@@ -273,16 +299,16 @@ void addBuildRows(Rows& t) {
         .takes("N", ValueKind::text)
         .says("Most pixels read",
               "refuse pictures of more pixels than this before they are read, as --fit too "
-              "takes them; k and M as above",
-              "Reading takes four bytes a pixel.")
+              "takes them; k and M as above")
+        .explains("Reading takes four bytes a pixel.")
         .byDefault(byteSizeText(defaults.maxDecodedPixels))
         .reads([](Line& c, Text v) { c.build.maxDecodedPixels = parseByteSize(v); });
     t.add("image-option")
         .takes("N", ValueKind::text)
         .says("Number handed to the picture",
               "number handed to the picture; BMP pictures ignore it, and every picture "
-              "splashpack stores is a BMP",
-              "A value other than 0 is stored with a warning.")
+              "splashpack stores is a BMP")
+        .explains("A value other than 0 is stored with a warning.")
         .byDefault(std::to_string(defaults.imageOption))
         .reads([](Line& c, Text v) { c.build.imageOption = parseNumber32(v); })
         .keptFromLike([](BuildOptions& o, const LikeSplash& like) {
@@ -292,7 +318,8 @@ void addBuildRows(Rows& t) {
     t.heading("Sound");
     t.add("sound-rate")
         .takes("HZ", ValueKind::choice)
-        .says("Sound rate", "resample the sound to {values} Hz", "Through a band-limited filter.")
+        .says("Sound rate", "resample the sound to {values} Hz")
+        .explains("Through a band-limited filter.")
         .offers(valuesOf(soundRateValues(), "Hz"))
         .byDefault("its own")
         .onPage()
@@ -301,8 +328,9 @@ void addBuildRows(Rows& t) {
         .takes("N", ValueKind::choice)
         .says("Sound bits",
               "store the sound in {values} bits; 16 also turns 24-bit, float and extensible WAVs "
-              "into plain PCM",
-              "8 with dither. Windows 95 and NT 4 cannot play 24-bit, float and extensible WAVs.")
+              "into plain PCM")
+        .explains(
+            "8 with dither. Windows 95 and NT 4 cannot play 24-bit, float and extensible WAVs.")
         .offers(valuesOf(soundBitValues()))
         .byDefault("its own")
         .onPage()
@@ -316,10 +344,11 @@ void addBuildRows(Rows& t) {
     t.add("autorun", 'a')
         .says("Also write autorun.inf",
               "also write autorun.inf beside the output, to open it; it is written in "
-              "--code-page, as Windows reads it",
-              "A name or label with a character that code page cannot hold is refused. A name "
-              "that is not an 8.3 name is warned about: a disc written without long names holds "
-              "it under a shortened name.")
+              "--code-page, as Windows reads it")
+        .explains(
+            "A name or label with a character that code page cannot hold is refused. A name "
+            "that is not an 8.3 name is warned about: a disc written without long names holds "
+            "it under a shortened name.")
         .onPage()
         .reads([](Line& c, Text) { c.build.autorun = true; });
     t.add("autorun-label")
@@ -339,19 +368,18 @@ void addBuildRows(Rows& t) {
         .says("Replace files", "replace output files that exist")
         .reads([](Line& c, Text) { c.build.force = true; });
     t.add("quiet", 'q')
-        .says("Quiet", "print nothing but errors",
-              "No notes, warnings or lines about the files written.")
+        .says("Quiet", "print nothing but errors")
+        .explains("No notes, warnings or lines about the files written.")
         .reads([](Line& c, Text) { c.build.quiet = true; });
 }
 
 void addInspectRows(Rows& t) {
     t.command(CommandKind::inspect).heading("Options");
     t.add("json", 'j')
-        .says("JSON",
-              "print one JSON object instead of text; a failure too, as "
-              "{\"error\": TEXT, \"exitCode\": N} on standard output",
-              "The target and the message are stored as ANSI bytes; the report reads them in "
-              "--code-page, so it is always valid UTF-8.")
+        .says("JSON", "print one JSON object instead of text; a failure too, as "
+                      "{\"error\": TEXT, \"exitCode\": N} on standard output")
+        .explains("The target and the message are stored as ANSI bytes; the report reads them in "
+                  "--code-page, so it is always valid UTF-8.")
         .reads([](Line& c, Text) { c.inspect.json = true; });
     t.add("quiet", 'q')
         .says("Quiet",
@@ -390,7 +418,7 @@ void addExtractRows(Rows& t) {
 }
 
 void addPreviewRows(Rows& t) {
-    const PreviewOptions defaults;
+    const PreviewOptions& defaults = previewDefaults();
     t.command(CommandKind::preview).heading("Options");
     t.add("output", 'o')
         .takes("FILE", ValueKind::outputFile)
@@ -399,7 +427,8 @@ void addPreviewRows(Rows& t) {
         .reads([](Line& c, Text v) { c.preview.output = v; });
     t.add("screen")
         .takes("WxH", ValueKind::text)
-        .says("Size", "size of the screen", "At most 16384 pixels a side.")
+        .says("Size", "size of the screen")
+        .explains("At most " + std::to_string(largestPreviewSide) + " pixels a side.")
         .offers(screenChoices())
         .forExample("800x600")
         .onPage()
@@ -424,7 +453,7 @@ void addPreviewRows(Rows& t) {
     t.add("sixteen-bit-layout")
         .takes("565|555", ValueKind::choice)
         .says("16-bit layout", "bits of red, green and blue of a 16-bit screen")
-        .offers({{"565", "5-6-5"}, {"555", "5-5-5"}})
+        .offers(layoutChoices())
         .byDefault("565")
         .onPage()
         .reads([](Line& c, Text v) {
@@ -471,50 +500,67 @@ std::vector<OptionRow> makeTable() {
 
 } // namespace
 
-OptionRow& OptionRow::also(std::string longName) {
-    alias = std::move(longName);
+// Kept out of line: each of the table's many calls then stays one plain call, where an inlined
+// body would bring the page's module its code for unwinding with every call.
+[[gnu::noinline]] OptionRow& OptionRow::also(const char* longName) noexcept {
+    alias = longName;
     return *this;
 }
 
-OptionRow& OptionRow::takes(std::string argumentName, ValueKind valueKind) {
-    argument = std::move(argumentName);
+[[gnu::noinline]] OptionRow& OptionRow::takes(const char* argumentName,
+                                              ValueKind valueKind) noexcept {
+    argument = argumentName;
     kind = valueKind;
     return *this;
 }
 
-OptionRow& OptionRow::says(std::string words, std::string text, std::string manual) {
-    summary = std::move(words);
-    help = std::move(text);
-    details = std::move(manual);
+[[gnu::noinline]] OptionRow& OptionRow::says(const char* words, const char* text) noexcept {
+    summary = words;
+    help = text;
     return *this;
 }
 
-OptionRow& OptionRow::byDefault(std::string text) {
-    defaultText = std::move(text);
+[[gnu::noinline]] OptionRow& OptionRow::explains(const char* manual) noexcept {
+    details = manual;
     return *this;
 }
 
-OptionRow& OptionRow::forExample(std::string value) {
-    example = std::move(value);
+[[gnu::noinline]] OptionRow& OptionRow::explains(const std::string& manual) noexcept {
+    details = manual;
     return *this;
 }
 
-OptionRow& OptionRow::offers(std::vector<OptionChoice> values) {
+[[gnu::noinline]] OptionRow& OptionRow::byDefault(const char* text) noexcept {
+    defaultText = text;
+    return *this;
+}
+
+[[gnu::noinline]] OptionRow& OptionRow::byDefault(const std::string& text) noexcept {
+    defaultText = text;
+    return *this;
+}
+
+[[gnu::noinline]] OptionRow& OptionRow::forExample(const char* value) noexcept {
+    example = value;
+    return *this;
+}
+
+[[gnu::noinline]] OptionRow& OptionRow::offers(std::vector<OptionChoice> values) noexcept {
     choices = std::move(values);
     return *this;
 }
 
-OptionRow& OptionRow::onPage() {
+[[gnu::noinline]] OptionRow& OptionRow::onPage() noexcept {
     frontEnds |= pageFrontEnd;
     return *this;
 }
 
-OptionRow& OptionRow::reads(Reader reader) {
+[[gnu::noinline]] OptionRow& OptionRow::reads(Reader reader) noexcept {
     read = reader;
     return *this;
 }
 
-OptionRow& OptionRow::keptFromLike(LikeReader reader) {
+[[gnu::noinline]] OptionRow& OptionRow::keptFromLike(LikeReader reader) noexcept {
     keptByLike = reader;
     return *this;
 }

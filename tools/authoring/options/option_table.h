@@ -57,16 +57,19 @@ struct OptionRow {
     Reader read = nullptr;           // reads the value into the command line's settings
     LikeReader keptByLike = nullptr; // takes the --like splash's value when not given
 
-    // The row as its table writes it, one fact at a time.
-    OptionRow& also(std::string longName);
-    OptionRow& takes(std::string argumentName, ValueKind valueKind);
-    OptionRow& says(std::string words, std::string text, std::string manual = "");
-    OptionRow& byDefault(std::string text);
-    OptionRow& forExample(std::string value);
-    OptionRow& offers(std::vector<OptionChoice> values);
-    OptionRow& onPage();
-    OptionRow& reads(Reader reader);
-    OptionRow& keptFromLike(LikeReader reader);
+    // The row as its table writes it, one fact at a time, from the table's literals.
+    OptionRow& also(const char* longName) noexcept;
+    OptionRow& takes(const char* argumentName, ValueKind valueKind) noexcept;
+    OptionRow& says(const char* words, const char* text) noexcept;
+    OptionRow& explains(const char* manual) noexcept;
+    OptionRow& explains(const std::string& manual) noexcept;
+    OptionRow& byDefault(const char* text) noexcept;
+    OptionRow& byDefault(const std::string& text) noexcept;
+    OptionRow& forExample(const char* value) noexcept;
+    OptionRow& offers(std::vector<OptionChoice> values) noexcept;
+    OptionRow& onPage() noexcept;
+    OptionRow& reads(Reader reader) noexcept;
+    OptionRow& keptFromLike(LikeReader reader) noexcept;
 
     bool takesValue() const { return kind != ValueKind::flag; }
     bool offeredOn(OptionFrontEnd frontEnd) const { return (frontEnds & frontEnd) != 0; }

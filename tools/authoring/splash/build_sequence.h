@@ -55,10 +55,10 @@ struct BuildOutput {
 };
 
 struct BuildResult {
-    std::vector<std::string> notes;    // what was done to the inputs
-    std::vector<Warning> warnings;     // where the player will surprise the author
-    std::vector<BuildOutput> outputs;  // in the order they are written
-    std::string startTimes;            // how long the picture takes to show from a CD-ROM
+    std::vector<std::string> notes;   // what was done to the inputs
+    std::vector<Warning> warnings;    // where the player will surprise the author
+    std::vector<BuildOutput> outputs; // in the order they are written
+    std::string startTimes;           // how long the picture takes to show from a CD-ROM
 
     // What the outputs' parts point into.
     SplashBuild splash;

@@ -63,7 +63,7 @@ struct BuildInputs {
 
 // A built splash: the parts of its file in order, and what the author should know.
 struct SplashBuild {
-    std::vector<std::string> notes;    // what was done to the inputs
+    std::vector<std::string> notes; // what was done to the inputs
     std::vector<Warning> warnings;  // where the player will surprise the author
     // The player, zero padding that makes the file a multiple of 8 bytes long (as signing
     // wants it), the payload around the picture, the trailer.
