@@ -2,6 +2,7 @@
 // surprises, and refused builds write nothing.
 #include "build_command.h"
 
+#include "failure_report.h"
 #include "payload_reader.h"
 #include "system_code_page.h"
 #include "target_search.h"
@@ -278,6 +279,73 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
 }
 
 // --like starts from every setting, the picture and the sound of a splash; options given win.
+// Each refusal names the option whose value or file it concerns, which the page shows it
+// beside, with the exit code the command line gives.
+TEST(BuildCommand, EachRefusalNamesItsOption) {
+    struct Case {
+        const char* what;
+        void (*arrange)(BuildFixture& f);
+        const char* option;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"output exists", [](BuildFixture& f) { writeFile(f.options.output, {'x'}); }, "output",
+         exitBadInput},
+        {"output is the picture", [](BuildFixture& f) { f.options.output = f.options.picture; },
+         "output", exitBadInput},
+        {"no player", [](BuildFixture& f) { f.player.clear(); }, "player", exitUsage},
+        {"player is no program", [](BuildFixture& f) { f.options.player = f.options.picture; },
+         "player", exitBadInput},
+        {"picture unreadable",
+         [](BuildFixture& f) {
+             writeFile(f.options.picture, {'G', 'I', 'F', '8', '9', 'a'});
+         },
+         "picture", exitBadInput},
+        {"picture missing", [](BuildFixture& f) { f.options.picture = f.folder.path("no.png"); },
+         "picture", exitBadInput},
+        {"sound no WAV", [](BuildFixture& f) { f.options.sound = f.options.picture; }, "sound",
+         exitBadInput},
+        {"target outside the code page", [](BuildFixture& f) { f.options.target = "\xe4\xb8\xad"; },
+         "target", exitBadInput},
+        {"message outside the code page",
+         [](BuildFixture& f) { f.options.message = "\xe4\xb8\xad"; }, "message", exitBadInput},
+        {"message with NUL", [](BuildFixture& f) { f.options.message = std::string("a\0b", 3); },
+         "", exitBadInput},
+        {"autorun name with a space",
+         [](BuildFixture& f) {
+             f.options.autorun = true;
+             f.options.output = f.folder.path("my setup.exe");
+         },
+         "autorun", exitBadInput},
+        {"autorun label outside the code page",
+         [](BuildFixture& f) {
+             f.options.autorun = true;
+             f.options.autorunLabel = "\xe4\xb8\xad";
+         },
+         "autorun", exitBadInput},
+        {"icon no .ico",
+         [](BuildFixture& f) {
+             f.options.autorun = true;
+             f.options.autorunIcon = f.options.picture;
+         },
+         "autorun-icon", exitBadInput},
+        {"like no splash", [](BuildFixture& f) { f.options.like = f.options.picture; }, "like",
+         exitBadInput},
+    };
+    for (const Case& c : cases) {
+        BuildFixture f;
+        c.arrange(f);
+        FailureReport failure;
+        try {
+            f.build();
+        } catch (...) {
+            failure = reportOfFailure("build");
+        }
+        EXPECT_EQ(c.option, failure.option) << c.what << ": " << failure.message;
+        EXPECT_EQ(c.exitCode, failure.exitCode) << c.what;
+    }
+}
+
 TEST(BuildCommand, StartsAgainFromASplash) {
     BuildFixture f;
     f.options.sound = f.folder.path("jingle.wav");

@@ -34,14 +34,15 @@ class InputError : public OptionError {
     using OptionError::OptionError;
 };
 
-// Runs `step`; an InputError it raises that names no option is raised again as concerning
-// `option`, with the same message.
-template <typename Step> auto concerning(const std::string& option, Step step) -> decltype(step()) {
+// Raises the InputError being handled again, as concerning `option` when it names none of its
+// own: a stage of a build knows the option whose value or file it is busy with. Call it only in
+// a handler of InputError.
+[[noreturn]] inline void raiseAgainConcerning(const char* option) {
     try {
-        return step();
+        throw;
     } catch (const InputError& error) {
-        if (!error.option().empty())
-            throw;
-        throw InputError(error.what(), option);
+        if (error.option().empty() && *option != '\0')
+            throw InputError(error.what(), option);
+        throw;
     }
 }

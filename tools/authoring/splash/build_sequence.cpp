@@ -77,7 +77,8 @@ PlayerImage choosePlayer(BuildResult& result, const BuildOptions& options, Build
         return PlayerImage{result.player.data(), result.player.size()};
     }
     if (carried.size == 0)
-        throw UsageError("this splashpack was built without a player; name one with --player FILE");
+        throw UsageError("this splashpack was built without a player; name one with --player FILE",
+                         "player");
     return carried;
 }
 
@@ -102,45 +103,45 @@ BuildOutput* outputOf(BuildResult& result, BuildOutput::Kind kind) {
     return nullptr;
 }
 
-} // namespace
-
-BuildResult runBuildSequence(const BuildOptions& given, BuildFiles& files,
-                             const PlayerImage& carried) {
+// The build's stages in their order; `stage` names the option each is busy with.
+BuildResult runStages(const BuildOptions& given, BuildFiles& files, const PlayerImage& carried,
+                      const char*& stage) {
     BuildOptions options = given;
     BuildResult result;
     const std::string outputName = files.fileName(options.output);
+    stage = "autorun";
     if (options.autorun)
-        concerning("autorun", [&] { checkAutorunName(outputName); });
-    concerning("output",
-               [&] { claimOutput(result, BuildOutput::splash, options.output, options, files); });
+        checkAutorunName(outputName);
+    stage = "output";
+    claimOutput(result, BuildOutput::splash, options.output, options, files);
+    stage = "autorun";
     if (options.autorun)
-        concerning("autorun", [&] {
-            claimOutput(result, BuildOutput::autorun,
-                        files.besideOutput(options.output, "autorun.inf"), options, files);
-        });
+        claimOutput(result, BuildOutput::autorun, files.besideOutput(options.output, "autorun.inf"),
+                    options, files);
+    stage = "autorun-icon";
     if (!options.autorunIcon.empty())
-        concerning("autorun-icon", [&] { claimIcon(result, options, files); });
+        claimIcon(result, options, files);
     // Decided before the picture is read, so that a name the code page cannot hold is refused
     // at once.
+    stage = "autorun";
     AutorunFile autorun;
     if (options.autorun)
-        autorun = concerning("autorun", [&] {
-            return autorunFile(outputName, files.fileName(options.autorunIcon),
-                               options.autorunLabel, options.codePage, files.codePages());
-        });
+        autorun = autorunFile(outputName, files.fileName(options.autorunIcon), options.autorunLabel,
+                              options.codePage, files.codePages());
 
     BuildInputs inputs;
-    inputs.player =
-        concerning("player", [&] { return choosePlayer(result, options, files, carried); });
+    stage = "player";
+    inputs.player = choosePlayer(result, options, files, carried);
     inputs.playerFile = options.player;
-    std::optional<LikeSplash> like = concerning("like", [&] { return applyLike(options, files); });
+    stage = "like";
+    std::optional<LikeSplash> like = applyLike(options, files);
     inputs.targetUtf8 = options.target;
     inputs.messageUtf8 = options.message;
+    stage = "picture";
     if (options.pictureOfLike)
         result.picture = std::make_unique<MemoryInput>(std::move(like->report.picture));
     else
-        result.picture =
-            concerning("picture", [&] { return files.openInput(options.picture, "picture"); });
+        result.picture = files.openInput(options.picture, "picture");
     inputs.picture = result.picture.get();
     if (options.soundOfLike)
         result.sound = std::make_unique<MemoryInput>(std::move(like->report.sound));
@@ -150,6 +151,8 @@ BuildResult runBuildSequence(const BuildOptions& given, BuildFiles& files,
     inputs.converter = &files.codePages();
     inputs.target = files.searchTarget(options.output, options.target);
 
+    // The splash's own stages name their options.
+    stage = "";
     result.splash = buildSplash(options, inputs);
     result.notes = std::move(result.splash.notes);
     result.warnings = std::move(result.splash.warnings);
@@ -170,4 +173,16 @@ BuildResult runBuildSequence(const BuildOptions& given, BuildFiles& files,
         file->line = "wrote " + inQuotes(file->path);
     }
     return result;
+}
+
+} // namespace
+
+BuildResult runBuildSequence(const BuildOptions& options, BuildFiles& files,
+                             const PlayerImage& carried) {
+    const char* stage = "";
+    try {
+        return runStages(options, files, carried, stage);
+    } catch (const InputError&) {
+        raiseAgainConcerning(stage);
+    }
 }

@@ -297,25 +297,28 @@ BuildSettings settingsOfSplash(const SplashReport& report) {
 }
 
 SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs) {
-    SplashBuild outcome;
-    const InputSource& pictureFile = *inputs.picture;
-    PreparedPicture picture =
-        concerning("picture", [&] { return pictureForSplash(options, pictureFile); });
-    outcome.notes = picture.notes;
-    addWarnings(outcome.warnings, "picture", picture.warnings);
-    if (options.fitWidth == 0) {
-        std::string stretched =
-            stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
-        // --fit is what keeps the player from stretching it.
-        if (!stretched.empty())
-            outcome.warnings.push_back({"fit", stretched});
-    }
+    // The option each stage is busy with, which an InputError of that stage concerns.
+    const char* stage = "";
+    try {
+        SplashBuild outcome;
+        const InputSource& pictureFile = *inputs.picture;
+        stage = "picture";
+        PreparedPicture picture = pictureForSplash(options, pictureFile);
+        outcome.notes = picture.notes;
+        addWarnings(outcome.warnings, "picture", picture.warnings);
+        if (options.fitWidth == 0) {
+            std::string stretched =
+                stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
+            // --fit is what keeps the player from stretching it.
+            if (!stretched.empty())
+                outcome.warnings.push_back({"fit", stretched});
+        }
 
-    SplashDescription splash;
-    splash.picture = std::move(picture.bitmap);
-    SoundFacts soundFacts;
-    if (inputs.sound != nullptr)
-        concerning("sound", [&] {
+        SplashDescription splash;
+        splash.picture = std::move(picture.bitmap);
+        SoundFacts soundFacts;
+        stage = "sound";
+        if (inputs.sound != nullptr) {
             splash.sound = inputs.sound->readAll();
             SoundFacts facts = checkSound(splash.sound, options.sound);
             if (soundConversionAsked(options.soundTarget)) {
@@ -336,82 +339,86 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
             addWarnings(outcome.warnings, "sound",
                         soundWarnings(facts, options.sound,
                                       settleDisplayTime(options.displayTime, options.launchDelay)));
-        });
-    // The player hands these bytes to the ANSI functions of Windows as they are.
-    splash.targetFile = concerning("target", [&] {
-        return utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
-    });
-    std::vector<std::string> nameWarnings = concerning(
-        "target", [&] { return checkTargetName(options.target, splash.targetFile.size()); });
-    splash.displayTime = options.displayTime;
-    splash.launchDelay = options.launchDelay;
-    splash.versionList = options.versionList;
-    splash.resolution = options.resolution;
-    splash.colourDepth = options.colourDepth;
-    splash.requirementsMessage = concerning("message", [&] {
-        return utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message",
-                              *inputs.converter);
-    });
-    splash.imageOption = options.imageOption;
+        }
+        // The player hands these bytes to the ANSI functions of Windows as they are.
+        stage = "target";
+        splash.targetFile =
+            utf8ToCodePage(inputs.targetUtf8, options.codePage, "the target", *inputs.converter);
+        std::vector<std::string> nameWarnings =
+            checkTargetName(options.target, splash.targetFile.size());
+        splash.displayTime = options.displayTime;
+        splash.launchDelay = options.launchDelay;
+        splash.versionList = options.versionList;
+        splash.resolution = options.resolution;
+        splash.colourDepth = options.colourDepth;
+        stage = "message";
+        splash.requirementsMessage =
+            utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
+        splash.imageOption = options.imageOption;
+        stage = "";
 
-    // A picture that goes in unchanged is copied from its input into the output by the
-    // front-end, never held here whole.
-    std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
-    // A signed player goes in as it was before it was signed: the payload appended to it would
-    // break that signature anyway, and the finished splash is what gets signed.
-    std::size_t playerSize = inputs.player.size;
-    PlayerBytes player = playerBytesIn(inputs.player.data, inputs.player.size);
-    if (player.wasSigned) {
-        outcome.playerHeaders = std::move(player.headers);
-        playerSize = player.end;
-        outcome.warnings.push_back(
-            {"player", (inputs.playerFile.empty() ? std::string("the player")
-                                                  : "player " + inQuotes(inputs.playerFile)) +
-                           " is signed: its certificate table is left out of the splash, since "
-                           "the payload appended after it would break that signature; sign the "
-                           "finished splash instead"});
-    }
-    SplashParts parts;
-    try {
-        parts = splashAroundPicture(playerSize, splash, pictureSize);
-    } catch (const std::string& message) {
-        throw InputError("the splash cannot be built: " + message);
-    }
-    const unsigned pictureBits =
-        bitmapBitCount(picture.unchanged ? pictureFile.head(30) : splash.picture);
-    // A signing tool pads the file to a multiple of 8 bytes before the certificate table it
-    // appends; padded here, in the gap that the player never reads, the trailer ends exactly
-    // where that table begins.
-    const std::uint64_t unpadded = playerSize + parts.head.size() + pictureSize + parts.tail.size();
-    outcome.padding.assign(static_cast<std::size_t>((8 - unpadded % 8) % 8), 0);
-    outcome.size = unpadded + outcome.padding.size();
-    if (outcome.size > 0xFFFFFFFFu)
-        throw InputError("the splash cannot be built: with the padding that makes its size a "
-                         "multiple of 8 bytes, it is larger than 4294967295 bytes");
-    outcome.head = std::move(parts.head);
-    outcome.picture = std::move(splash.picture);
-    outcome.tail = std::move(parts.tail);
-    const std::size_t changed = outcome.playerHeaders.size();
-    outcome.parts = {OutputPart(outcome.playerHeaders),
-                     OutputPart(inputs.player.data + changed, playerSize - changed),
-                     OutputPart(outcome.padding),
-                     OutputPart(outcome.head),
-                     picture.unchanged ? OutputPart(pictureFile) : OutputPart(outcome.picture),
-                     OutputPart(outcome.tail)};
+        // A picture that goes in unchanged is copied from its input into the output by the
+        // front-end, never held here whole.
+        std::uint64_t pictureSize = picture.unchanged ? pictureFile.size() : splash.picture.size();
+        // A signed player goes in as it was before it was signed: the payload appended to it would
+        // break that signature anyway, and the finished splash is what gets signed.
+        std::size_t playerSize = inputs.player.size;
+        PlayerBytes player = playerBytesIn(inputs.player.data, inputs.player.size);
+        if (player.wasSigned) {
+            outcome.playerHeaders = std::move(player.headers);
+            playerSize = player.end;
+            outcome.warnings.push_back(
+                {"player", (inputs.playerFile.empty() ? std::string("the player")
+                                                      : "player " + inQuotes(inputs.playerFile)) +
+                               " is signed: its certificate table is left out of the splash, since "
+                               "the payload appended after it would break that signature; sign the "
+                               "finished splash instead"});
+        }
+        SplashParts parts;
+        try {
+            parts = splashAroundPicture(playerSize, splash, pictureSize);
+        } catch (const std::string& message) {
+            throw InputError("the splash cannot be built: " + message);
+        }
+        const unsigned pictureBits =
+            bitmapBitCount(picture.unchanged ? pictureFile.head(30) : splash.picture);
+        // A signing tool pads the file to a multiple of 8 bytes before the certificate table it
+        // appends; padded here, in the gap that the player never reads, the trailer ends exactly
+        // where that table begins.
+        const std::uint64_t unpadded =
+            playerSize + parts.head.size() + pictureSize + parts.tail.size();
+        outcome.padding.assign(static_cast<std::size_t>((8 - unpadded % 8) % 8), 0);
+        outcome.size = unpadded + outcome.padding.size();
+        if (outcome.size > 0xFFFFFFFFu)
+            throw InputError("the splash cannot be built: with the padding that makes its size a "
+                             "multiple of 8 bytes, it is larger than 4294967295 bytes");
+        outcome.head = std::move(parts.head);
+        outcome.picture = std::move(splash.picture);
+        outcome.tail = std::move(parts.tail);
+        const std::size_t changed = outcome.playerHeaders.size();
+        outcome.parts = {OutputPart(outcome.playerHeaders),
+                         OutputPart(inputs.player.data + changed, playerSize - changed),
+                         OutputPart(outcome.padding),
+                         OutputPart(outcome.head),
+                         picture.unchanged ? OutputPart(pictureFile) : OutputPart(outcome.picture),
+                         OutputPart(outcome.tail)};
 
-    outcome.startTimes = describeStartTimes(outcome.size);
-    std::vector<Warning> warnings = settingsWarnings(options, inputs.target);
-    addWarnings(warnings, "target", nameWarnings);
-    // --colours system is what shows the author those screens' colours.
-    const std::string palette = paletteScreenWarning(options);
-    if (!palette.empty())
-        warnings.push_back({"colours", palette});
-    const std::string slow = slowStartWarning(
-        outcome.size, lighterChoices(options, outcome.size, picture, pictureBits, pictureSize,
-                                     inputs.sound != nullptr ? &soundFacts : nullptr));
-    // Several options would make it lighter; it concerns none of them alone.
-    if (!slow.empty())
-        warnings.push_back({"", slow});
-    outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
-    return outcome;
+        outcome.startTimes = describeStartTimes(outcome.size);
+        std::vector<Warning> warnings = settingsWarnings(options, inputs.target);
+        addWarnings(warnings, "target", nameWarnings);
+        // --colours system is what shows the author those screens' colours.
+        const std::string palette = paletteScreenWarning(options);
+        if (!palette.empty())
+            warnings.push_back({"colours", palette});
+        const std::string slow = slowStartWarning(
+            outcome.size, lighterChoices(options, outcome.size, picture, pictureBits, pictureSize,
+                                         inputs.sound != nullptr ? &soundFacts : nullptr));
+        // Several options would make it lighter; it concerns none of them alone.
+        if (!slow.empty())
+            warnings.push_back({"", slow});
+        outcome.warnings.insert(outcome.warnings.begin(), warnings.begin(), warnings.end());
+        return outcome;
+    } catch (const InputError&) {
+        raiseAgainConcerning(stage);
+    }
 }
