@@ -462,7 +462,7 @@ std::string pageFormJson() {
         if (!rows.empty())
             commands[command->name] = rows;
     }
-    return nlohmann::json{{"commands", commands}}.dump(1) + "\n";
+    return nlohmann::json{{"commands", commands}}.dump() + "\n";
 }
 
 std::string readmeWithOptionTable(const std::string& readme) {
