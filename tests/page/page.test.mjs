@@ -158,6 +158,14 @@ test('each code page stores the target and the message as the command line does'
     assert.equal(cli.status, 0, cli.stderr);
     assert.ok(fromPage.equals(fs.readFileSync(path.join(cli.folder, 'splash.exe'))), command);
     fs.rmSync(cli.folder, {recursive: true, force: true});
+    // Opened again, the splash is read in the code page it records.
+    const opened = `coded${codePage}.exe`;
+    fs.writeFileSync(path.join(inputs, opened), fromPage);
+    await choose('splash-file', opened);
+    const text = await page.$eval('#inspect-text', (element) => element.textContent);
+    assert.ok(text.includes('"' + word + '"') && text.includes(word + '.exe'), text);
+    assert.ok(text.includes('Code page           ' + (codePage || '1252') + ', as the splash records'),
+              text);
   }
   await setFields({'code-page': '', 'message': '', 'target': ''});
 });
