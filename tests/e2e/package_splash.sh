@@ -90,7 +90,11 @@ PYTHON
 
 # As on a real Windows: a prefix of this test's own, set to Windows XP, without the drive Z:.
 prefix="$folder/prefix"
-own() { SPLASH_WINE_PREFIX="$prefix" "$wineRun" "$@"; }
+# Run from its drive C:, which Wine then takes for the working folder.
+own() {
+    (if [ -d "$prefix/drive_c" ]; then cd "$prefix/drive_c"; fi
+     SPLASH_WINE_PREFIX="$prefix" "$wineRun" "$@")
+}
 own reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
 SPLASH_WINE_PREFIX="$prefix" "$wineRun" stop-prefix
 rm -f "$prefix/dosdevices/z:"
@@ -98,8 +102,11 @@ author="$prefix/drive_c/Проба"
 mkdir -p "$author/work"
 cp -r "$folder/unpacked/$packageName" "$author/"
 cp "$folder/picture.png" "$author/work/"
-# One cmd.exe command line in the author's folder, its output (standard error too) as the caller's.
-inCmd() { own cmd /c "cd /d C:\\Проба\\work && ..\\$packageName\\splashpack.exe $*" 2>&1; }
+# One cmd.exe command line in the author's folder, its output (standard error too) as the
+# caller's. Each argument stays one: Wine quotes those with spaces as cmd.exe reads them.
+inCmd() {
+    own cmd /c cd /d 'C:\Проба\work' '&&' "..\\$packageName\\splashpack.exe" "$@" 2>&1
+}
 fail() { echo "package_splash: $1" >&2; shift; printf '%s\n' "$@" >&2; exit 1; }
 
 drives=$(own cmd /c 'if exist Z:\ (echo Z: is there) else (echo no Z:)' | tr -d '\r')
@@ -107,7 +114,7 @@ drives=$(own cmd /c 'if exist Z:\ (echo Z: is there) else (echo no Z:)' | tr -d 
 
 # The requirements box in the carried font: the same PNG as the Linux tool's for the same splash.
 inCmd build --picture picture.png --min-resolution 800x600 --output box.exe -q \
-    '--message "Écran trop petit : il faut 800 x 600 pixels au moins."' >/dev/null
+    --message "Écran trop petit : il faut 800 x 600 pixels au moins." >/dev/null
 [ -s "$author/work/box.exe" ] || fail "splashpack.exe wrote no box.exe"
 shown=$(inCmd preview box.exe --screen 640x480 -o box.png) ||
     fail "splashpack.exe preview failed without Z:" "$shown"
@@ -119,7 +126,7 @@ cmp "$author/work/box.png" "$folder/box-linux.png" ||
 # A Japanese message: drawn with MS Gothic where the fonts folder has it, named as Windows names it
 # where it does not. A CJK collection of Debian's stands in for it, under its file name.
 inCmd build --picture picture.png --min-resolution 800x600 --code-page 932 --output japanese.exe \
-    -q '--message "画面が小さすぎます"' >/dev/null
+    -q --message "画面が小さすぎます" >/dev/null
 lacking=$(inCmd preview japanese.exe --screen 640x480 -o lacking.png)
 case "$lacking" in
 *"Windows draws them with MS Gothic (msgothic.ttc)"*"none of which C:\windows\Fonts holds"*) ;;
