@@ -102,9 +102,9 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
     };
     const std::string asciiOnly =
         " holds characters outside ASCII: the player opens its own file by its ANSI name, which "
-        "Windows cannot form from them where its code page lacks them, and the splash then does "
-        "not start (\"Could not open for load the file\"); name it in ASCII, and the folders it "
-        "runs from on the disc too";
+        "cannot hold them on a Windows of another language, and the splash then does not start "
+        "(\"Could not open for load the file\"); name it in ASCII, and the folders it runs from "
+        "on the disc too";
     const Case cases[] = {
         {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
         {3000,

@@ -151,9 +151,9 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
         warnings.push_back(
             "the output's name " + inQuotes(fileNameOf(options.output)) +
             " holds characters outside ASCII: the player opens its own file by its ANSI name, "
-            "which Windows cannot form from them where its code page lacks them, and the splash "
-            "then does not start (\"Could not open for load the file\"); name it in ASCII, and "
-            "the folders it runs from on the disc too");
+            "which cannot hold them on a Windows of another language, and the splash then does "
+            "not start (\"Could not open for load the file\"); name it in ASCII, and the folders "
+            "it runs from on the disc too");
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
         warnings.push_back("the target or the message holds characters outside ASCII, stored in "
                            "code page " +
