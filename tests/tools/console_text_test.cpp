@@ -155,11 +155,11 @@ TEST(SplashpackConsole, TextsInEveryScriptReachTheConsoleAndFilesAsTyped) {
         EXPECT_NE(std::string::npos, inspected.redirected.find(script.file + ".exe"));
         EXPECT_EQ(lineFeeds(inspected.redirected), crLineFeeds(inspected.redirected));
         // A PNG on standard output goes out byte for byte, its line feeds kept as they are.
-        ToolRun png = runTool("preview \"" + splash + "\" --screen 64x48 -o -",
-                              scratch.path("preview.png"));
-        EXPECT_EQ(0u, png.exitCode);
-        EXPECT_EQ(0u, png.redirected.find("\x89PNG\r\n\x1a\n"));
-        EXPECT_NE(std::string::npos, png.redirected.find("IEND\xae\x42\x60\x82"));
+        ToolRun previewed =
+            runTool("preview \"" + splash + "\" --screen 64x48 -o -", scratch.path("preview.png"));
+        EXPECT_EQ(0u, previewed.exitCode);
+        EXPECT_EQ(0u, previewed.redirected.find("\x89PNG\r\n\x1a\n"));
+        EXPECT_NE(std::string::npos, previewed.redirected.find("IEND\xae\x42\x60\x82"));
 
         EXPECT_EQ(0u, runTool(inspect, "").exitCode);
         const std::wstring shown = consoleText();
