@@ -11,8 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <utility>
+#if defined(__linux__)
+#include <thread>
+#endif
 
 namespace {
 
@@ -724,3 +729,50 @@ TEST(PictureIntake, ShrinkingAveragesInLinearLight) {
     for (unsigned value = 0; value < 256; ++value)
         EXPECT_EQ(value, srgbFromLinear(linearFromSrgb(static_cast<unsigned char>(value))));
 }
+
+#if defined(__linux__) && defined(__x86_64__)
+// The Linux tool links Debian's libjpeg-turbo, which decodes with SIMD code where the processor
+// has it; splashpack.exe and the page build the same release without SIMD. The library picks its
+// code once per thread, reading JSIMD_FORCENONE, so each reading runs on a thread of its own.
+extern "C" int jsimd_can_idct_islow(void);
+
+TEST(PictureIntake, JpegDecodesAlikeWithAndWithoutTheLibrarysSimdCode) {
+    auto readOnThread = [](const ByteVector& jpeg, const PictureLimits& limits, bool plain,
+                           bool& simdUsed) {
+        if (plain)
+            setenv("JSIMD_FORCENONE", "1", 1);
+        else
+            unsetenv("JSIMD_FORCENONE");
+        ByteVector bitmap;
+        std::thread reader([&] {
+            simdUsed = jsimd_can_idct_islow() != 0;
+            bitmap = prepare(jpeg, limits).bitmap;
+        });
+        reader.join();
+        unsetenv("JSIMD_FORCENONE");
+        return bitmap;
+    };
+    std::vector<std::pair<std::string, ByteVector>> files;
+    for (const char* name :
+         {"busy-420.jpg", "busy-422.jpg", "busy-440.jpg", "busy-411.jpg", "progressive.jpg",
+          "arithmetic.jpg", "cmyk.jpg", "ycck.jpg", "grey-progressive-arithmetic.jpg"})
+        files.emplace_back(name, pictureFile(name));
+    files.emplace_back("4:4:4 of the tests' encoder",
+                       encodeJpeg(gradientPicture(97, 67, false), 95));
+    files.emplace_back("4:2:0 of the tests' encoder",
+                       encodeJpeg(gradientPicture(97, 67, false), 75));
+    // The whole picture, and fits the decoder reaches at 1/2, 1/4 and 1/8 of 97 x 67.
+    for (const auto& file : files)
+        for (UINT fitWidth : {0u, 49u, 25u, 13u}) {
+            PictureLimits limits;
+            limits.fitFollows = limits.reshapeFollows = fitWidth != 0;
+            limits.fitWidth = limits.fitHeight = fitWidth;
+            bool simd = false;
+            bool plainSimd = true;
+            ByteVector fast = readOnThread(file.second, limits, false, simd);
+            ByteVector plain = readOnThread(file.second, limits, true, plainSimd);
+            EXPECT_TRUE(simd && !plainSimd) << "the library's SIMD code is not switched";
+            EXPECT_TRUE(fast == plain) << file.first << " fitted to " << fitWidth;
+        }
+}
+#endif

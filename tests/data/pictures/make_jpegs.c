@@ -1,6 +1,7 @@
 /* Writes the JPEGs of this folder: the tests' smooth picture (smoothPicture in
  * tests/authoring/test_files.cpp) coded in the ways cameras and editors code it that the tests'
- * own encoder cannot. Built and run once, by hand, with Debian's libjpeg62-turbo-dev:
+ * own encoder cannot, and a busy 97 x 67 picture in the chroma samplings cameras use (for the
+ * decoder's upsampling). Built and run once, by hand, with Debian's libjpeg62-turbo-dev:
  *   cc make_jpegs.c -ljpeg -o /tmp/make_jpegs && (cd tests/data/pictures && /tmp/make_jpegs)
  */
 #include <stdio.h>
@@ -68,7 +69,50 @@ static void write(const char* name, int inks, int grey, int progressive, int ari
     fclose(file);
 }
 
+/* A busy picture of odd size: gradients under a fixed pseudo-random texture. */
+static void busy(const char* name, int h, int v) {
+    enum { W = 97, H = 67 };
+    struct jpeg_compress_struct info;
+    struct jpeg_error_mgr errors;
+    FILE* file = fopen(name, "wb");
+    unsigned char row[W * 3];
+    unsigned state = 12345;
+    if (file == NULL) {
+        perror(name);
+        exit(1);
+    }
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = W;
+    info.image_height = H;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    info.comp_info[0].h_samp_factor = h;
+    info.comp_info[0].v_samp_factor = v;
+    jpeg_set_quality(&info, 85, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < H) {
+        JSAMPROW rows[1] = {row};
+        for (int x = 0; x < W; ++x)
+            for (int c = 0; c < 3; ++c) {
+                state = state * 1103515245u + 12345u;
+                int value = x * (2 + c) + (int)info.next_scanline * (3 - c) + (int)(state >> 26);
+                row[3 * x + c] = (unsigned char)(value > 255 ? 255 : value);
+            }
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    fclose(file);
+}
+
 int main(void) {
+    busy("busy-420.jpg", 2, 2);
+    busy("busy-422.jpg", 2, 1);
+    busy("busy-440.jpg", 1, 2);
+    busy("busy-411.jpg", 4, 1);
     write("cmyk.jpg", 1, 0, 0, 0);
     write("ycck.jpg", 2, 0, 0, 0);
     write("progressive.jpg", 0, 0, 1, 0);
