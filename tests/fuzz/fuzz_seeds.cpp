@@ -258,7 +258,7 @@ ByteVector pngSeed(unsigned width, unsigned height, int colourType, int bitDepth
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const int entries = colourType == PNG_COLOR_TYPE_PALETTE ? 1 << bitDepth : 0;
-    std::vector<png_color> palette(std::size_t(entries));
+    std::vector<png_color> palette(static_cast<std::size_t>(entries));
     for (int i = 0; i < entries; ++i)
         palette[std::size_t(i)] =
             png_color{png_byte(i * 37), png_byte(255 - i * 11), png_byte(i * 5)};
@@ -408,7 +408,7 @@ ByteVector gifSeed(unsigned width, unsigned height, int frames, bool interlaced,
 // Each picture three times: with no option, fitted to 21 x 17 in 256 colours, and in the system
 // colours undithered (the last two bytes choose, as picture_intake_fuzzer.cpp reads them).
 void writePictureSeed(const fs::path& folder, const std::string& name, const ByteVector& picture) {
-    const unsigned char options[3][2] = {{0x00, 0x00}, {0x49, 20}, {0x07, 0}};
+    const unsigned char options[3][2] = {{0x00, 0x00}, {0x4D, 20}, {0x07, 0x40}};
     for (int i = 0; i < 3; ++i) {
         ByteVector seed = picture;
         seed.insert(seed.end(), options[i], options[i] + 2);

@@ -17,9 +17,10 @@ namespace {
 
 // The options of one run, from the input's last two bytes (so that a picture file with two bytes
 // appended is a starting input as it stands):
-//   first:  bits 0-1 the colours (all, 256, 16, system), bit 2 no dither, bit 3 a fit,
-//           bits 4-7 the fit's height in steps of 4
-//   second: the fit's width, 1 to 64
+//   first:  bits 0-2 the colours (0 to 4 all of them, 5 256, 6 16, 7 the system's: the colour
+//           reduction is slow, so most runs leave it out), bit 3 a fit, bits 4-7 the fit's
+//           height in steps of 4
+//   second: bits 0-5 the fit's width, 1 to 64; bit 6 no dither
 struct FuzzOptions {
     PictureColours colours = PictureColours::all;
     bool dither = true;
@@ -29,14 +30,14 @@ struct FuzzOptions {
 };
 
 FuzzOptions optionsOf(unsigned char first, unsigned char second) {
-    const PictureColours colours[] = {PictureColours::all, PictureColours::palette256,
-                                      PictureColours::palette16, PictureColours::system};
+    const PictureColours colours[] = {PictureColours::palette256, PictureColours::palette16,
+                                      PictureColours::system};
     FuzzOptions options;
-    options.colours = colours[first & 3];
-    options.dither = (first & 4) == 0;
+    options.colours = (first & 7) < 5 ? PictureColours::all : colours[(first & 7) - 5];
     options.fit = (first & 8) != 0;
-    options.fitWidth = 1 + second % 64;
     options.fitHeight = 1 + (first >> 4) * 4;
+    options.fitWidth = 1 + (second & 63);
+    options.dither = (second & 64) == 0;
     return options;
 }
 
@@ -64,8 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ByteVector file(data, data + size - 2);
 
     PictureLimits limits;
-    // Small enough that each run stays quick; large enough for many rows and factors.
-    limits.maxDecodedPixels = 1u << 18;
+    // Small enough that each run stays quick, large enough for many rows and factors; the
+    // colour reduction's refinement of its palette is slow, so it gets small pictures only.
+    const bool coloursOfTheWholePicture = options.colours != PictureColours::all && !options.fit;
+    limits.maxDecodedPixels = coloursOfTheWholePicture ? 1u << 12 : 1u << 16;
     limits.fitFollows = options.fit;
     limits.reshapeFollows = options.fit || options.colours != PictureColours::all;
     limits.fitWidth = options.fitWidth;
