@@ -257,8 +257,9 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
     {
         BuildFixture f;
         writeFile(f.options.picture, {'G', 'I', 'F', '8', '9', 'a', 0});
-        EXPECT_EQ(0u, f.errorOf<InputError>().find("picture \"" + f.options.picture +
-                                                   "\" cannot be read: "));
+        EXPECT_EQ("picture \"" + f.options.picture +
+                      "\" is a damaged GIF: No screen descriptor detected",
+                  f.errorOf<InputError>());
         f.expectUntouched();
     }
     {

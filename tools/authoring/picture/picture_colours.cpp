@@ -7,6 +7,7 @@
 #include "picture_fit.h"
 #include "tool_error.h"
 
+#include <new>
 #include <utility>
 
 namespace {
@@ -46,10 +47,10 @@ std::uint64_t paletteBitmapSize(UINT width, UINT height, PictureColours colours)
     return 14 + 40 + 4 * entriesFor(colours) + stride * height;
 }
 
-void reducePictureColours(PreparedPicture& picture, const InputSource& file,
-                          const std::string& name, PictureColours colours, bool dither) {
-    if (colours == PictureColours::all)
-        return;
+namespace {
+
+void reduceColours(PreparedPicture& picture, const InputSource& file, const std::string& name,
+                   PictureColours colours, bool dither) {
     RgbaPicture shown;
     try {
         shown = decodeShownBitmap(picture.unchanged ? file.readAll() : picture.bitmap);
@@ -75,4 +76,19 @@ void reducePictureColours(PreparedPicture& picture, const InputSource& file,
                             (dither ? ", dithered" : ", not dithered") +
                             " (--colours): " + byteCountText(picture.bitmap.size()) +
                             " instead of " + byteCountText(before));
+}
+
+} // namespace
+
+void reducePictureColours(PreparedPicture& picture, const InputSource& file,
+                          const std::string& name, PictureColours colours, bool dither,
+                          bool fitGiven) {
+    if (colours == PictureColours::all)
+        return;
+    try {
+        reduceColours(picture, file, name, colours, dither);
+    } catch (const std::bad_alloc&) {
+        throw InputError(
+            outOfMemoryText(name, WindowSize{picture.width, picture.height}, fitGiven));
+    }
 }

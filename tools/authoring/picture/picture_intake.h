@@ -6,6 +6,7 @@
 #include "input_source.h"
 #include "payload_writer.h"
 #include "setting_values.h"
+#include "window_layout.h"
 
 #include <cstdint>
 #include <string>
@@ -55,6 +56,11 @@ PreparedPicture preparePicture(const InputSource& file, const std::string& name,
 // of the splash's picture (the player's, --max-picture and --max-picture-bytes).
 void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
                         const std::string& name, const PictureLimits& limits);
+
+// The refusal when memory runs out while the picture named `name`, of `size` pixels (0 x 0 when
+// not yet known), is read or reshaped: its size and the options that help. `fitGiven`: --fit
+// already shrinks it as it is read.
+std::string outOfMemoryText(const std::string& name, WindowSize size, bool fitGiven);
 
 // What the player's check found, in words: "accepted", "compressed", ...
 std::string bitmapVerdictText(BitmapVerdict verdict);

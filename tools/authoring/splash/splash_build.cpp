@@ -291,7 +291,8 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
-    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
+    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither,
+                         limits.fitFollows);
     // The limits are those of the picture that goes into the splash.
     if (limits.reshapeFollows)
         checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
