@@ -3,11 +3,11 @@
 #include "picture_fit.h"
 
 #include "message_text.h"
+#include "picture_resize.h"
 #include "screen_values.h"
 #include "tool_error.h"
 
 #include <stb_image.h>
-#include <stb_image_resize.h>
 
 #include <climits>
 #include <memory>
@@ -46,11 +46,8 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size) {
     resized.width = size.width;
     resized.height = size.height;
     resized.rgba.resize(std::size_t(size.width) * size.height * 4);
-    if (!stbir_resize_uint8_srgb(picture.rgba.data(), static_cast<int>(picture.width),
-                                 static_cast<int>(picture.height), 0, resized.rgba.data(),
-                                 static_cast<int>(size.width), static_cast<int>(size.height), 0, 4,
-                                 3, 0))
-        throw InputError("cannot be resized: out of memory");
+    resizePixels(picture.rgba.data(), picture.width, picture.height, 4, resized.rgba.data(),
+                 size.width, size.height);
     return resized;
 }
 

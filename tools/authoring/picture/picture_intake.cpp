@@ -4,6 +4,7 @@
 #include "bitmap_alpha_check.h"
 #include "exif_orientation.h"
 #include "message_text.h"
+#include "picture_resize.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
@@ -11,7 +12,6 @@
 #include "window_layout.h"
 
 #include <stb_image.h>
-#include <stb_image_resize.h>
 
 #include <algorithm>
 #include <climits>
@@ -264,10 +264,9 @@ PreparedPicture shrunkJpeg(const ByteVector& file, int orientation, WindowSize s
                                                    &width, &height, &channels, 3));
         if (pixels.get() == nullptr)
             raiseUnreadable();
-        if (!stbir_resize_uint8_srgb(
-                pixels.get(), width, height, 0, rgb.data(), static_cast<int>(picture.width),
-                static_cast<int>(picture.height), 0, 3, STBIR_ALPHA_CHANNEL_NONE, 0))
-            throw InputError("cannot be resized: out of memory");
+        resizePixels(pixels.get(), static_cast<std::uint32_t>(width),
+                     static_cast<std::uint32_t>(height), 3, rgb.data(), picture.width,
+                     picture.height);
     }
     picture.rgba.resize(std::size_t(picture.width) * picture.height * 4);
     for (std::size_t from = 0, to = 0; from < rgb.size(); from += 3, to += 4) {
