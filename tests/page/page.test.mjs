@@ -44,25 +44,62 @@ function makeInputs() {
   fs.writeFileSync(at('cut.png'), png.subarray(0, png.length >> 1));
 }
 
+// Photo-like pixels from a fixed generator, the same on every run: octaves of value noise and a
+// grain over a gradient, or over a radial gradient with a disc; a binary PPM for ImageMagick.
+function photoLike(width, height, disc) {
+  let state = 0x2545f491;
+  const next = () => {
+    state = (state ^ (state << 13)) >>> 0;
+    state = (state ^ (state >>> 17)) >>> 0;
+    state = (state ^ (state << 5)) >>> 0;
+    return state / 4294967296;
+  };
+  const octaves = [64, 29, 13, 6, 3].map((cell) => {
+    const columns = Math.ceil(width / cell) + 2;
+    const rows = Math.ceil(height / cell) + 2;
+    return {cell, columns, values: Float64Array.from({length: columns * rows * 3}, next)};
+  });
+  const pixels = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y)
+    for (let x = 0; x < width; ++x)
+      for (let c = 0; c < 3; ++c) {
+        const [u, v] = [x / width, y / height];
+        let value = disc ? 250 - 200 * Math.hypot(u - 0.5, v - 0.5) * (1 + c / 3)
+                         : 40 + 170 * [u, v, (u + v) / 2][c];
+        if (disc && Math.hypot(x - width / 2, y - height / 2) < height * 0.3)
+          value = [200, 50, 40][c];
+        for (const {cell, columns, values} of octaves) {
+          const [ix, iy] = [Math.floor(x / cell), Math.floor(y / cell)];
+          const [fx, fy] = [x / cell - ix, y / cell - iy];
+          const at = (i, j) => values[((iy + j) * columns + ix + i) * 3 + c];
+          const smooth = (at(0, 0) * (1 - fx) + at(1, 0) * fx) * (1 - fy) +
+                         (at(0, 1) * (1 - fx) + at(1, 1) * fx) * fy;
+          value += (smooth - 0.5) * cell * (disc ? 0.5 : 1.4);
+        }
+        value += (next() - 0.5) * 12;
+        pixels[(y * width + x) * 3 + c] = Math.max(0, Math.min(255, Math.round(value)));
+      }
+  return Buffer.concat([Buffer.from(`P6\n${width} ${height}\n255\n`), pixels]);
+}
+
 // The inputs of the table of front-ends: photo-like pictures of odd sizes with far more than 256
-// colours (fractal noise over gradients, a disc on a radial gradient), one of each source kind,
-// and sounds of each sample format.
+// colours, one of each source kind, and sounds of each sample format.
 function makeTableInputs() {
   const at = (name) => path.join(inputs, name);
-  const magick = (...args) => execFileSync('convert', ['-seed', '29', ...args]);
-  magick('-size', '801x601', 'plasma:fractal', '(', '-size', '801x601', 'gradient:#182850-#f0d890',
-         ')', '-compose', 'blend', '-define', 'compose:args=55', '-composite', '-depth', '8',
-         at('noise.png'));
-  magick('-size', '1203x803', 'radial-gradient:#f8e070-#102060', '-fill', '#c03020', '-draw',
-         'circle 601,401 601,150', '-attenuate', '0.4', '+noise', 'Gaussian', '-interlace',
-         'Plane', '-quality', '88', at('disc.jpg'));
+  const magick = (...args) => execFileSync('convert', args);
+  fs.writeFileSync(at('noise.ppm'), photoLike(801, 601, false));
+  fs.writeFileSync(at('disc.ppm'), photoLike(1203, 803, true));
+  magick(at('noise.ppm'), at('noise.png'));
+  magick(at('disc.ppm'), '-interlace', 'Plane', '-quality', '88', at('disc.jpg'));
+  for (const name of ['noise.ppm', 'disc.ppm'])
+    fs.rmSync(at(name));
   magick(at('noise.png'), '-crop', '517x389+101+77', '+repage', '-orient', 'left-bottom',
          '-quality', '92', at('turned-noise.jpg'));
   magick(at('noise.png'), '-crop', '457x311+3+5', '+repage', at('noise.gif'));
   magick(at('noise.png'), '-crop', '517x389+201+111', '+repage', '-type', 'TrueColor',
          `BMP3:${at('noise.bmp')}`);
   magick(at('noise.png'), '-crop', '333x251+17+29', '+repage', '-alpha', 'set', '-background',
-         'none', '-vignette', '0x30', '-depth', '8', at('vignette.png'));
+         'none', '-vignette', '0x30', at('vignette.png'));
   const sox = (...args) => execFileSync('sox', ['-R', '-n', ...args]);
   const tones = (seconds) => ['synth', seconds, 'sine', '523', 'pinknoise', 'synth', seconds,
                               'sine', 'mix', '1319', 'gain', '-3'];
