@@ -4,6 +4,7 @@
 // the same palette and pixels from every compiler, standard library and processor.
 #include "palette_quantiser.h"
 
+#include "integer_rounding.h"
 #include "little_endian_output.h"
 
 #include <algorithm>
@@ -342,11 +343,6 @@ void mapPlain(const unsigned char* rgb, const std::vector<PaletteColour>& palett
         picture.indices[i] = static_cast<unsigned char>(finder.nearest(rgb[0], rgb[1], rgb[2]));
 }
 
-// floor(value / 16) for either sign.
-int sixteenths(int value) {
-    return value >= 0 ? value / 16 : -((15 - value) / 16);
-}
-
 // Floyd-Steinberg, each row in the opposite direction to the last so that the error does not
 // drift one way; the error rows, in 16ths of a level, carry one spare cell at each end.
 void mapDithered(const unsigned char* rgb, const std::vector<PaletteColour>& palette,
@@ -363,7 +359,7 @@ void mapDithered(const unsigned char* rgb, const std::vector<PaletteColour>& pal
             const int* error = &thisRow[(x + 1) * 3];
             int wanted[3];
             for (int c = 0; c < 3; ++c)
-                wanted[c] = std::clamp(source[c] + sixteenths(error[c] + 8), 0, 255);
+                wanted[c] = std::clamp(source[c] + int(roundedShift(error[c], 4)), 0, 255);
             const unsigned index = finder.nearest(wanted[0], wanted[1], wanted[2]);
             picture.indices[y * width + x] = static_cast<unsigned char>(index);
             const PaletteColour& got = palette[index];

@@ -2,6 +2,8 @@
 // back through tables, the filter's weights in fixed point, sums in 64-bit integers.
 #include "picture_resize.h"
 
+#include "integer_rounding.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -68,25 +70,6 @@ constexpr std::int32_t levelThresholds[255] = {
     935425,  944200,  953024, 961895, 970814, 979782, 988797, 997861, 1006973, 1016133, 1025342,
     1034599, 1043905,
 };
-
-// floor(value / 2^bits) for either sign, without relying on the shift of a negative number.
-std::int64_t floorShift(std::int64_t value, int bits) {
-    return value >= 0 ? value >> bits : -((-value - 1) >> bits) - 1;
-}
-
-std::int64_t roundedShift(std::int64_t value, int bits) {
-    return floorShift(value + (std::int64_t(1) << (bits - 1)), bits);
-}
-
-// value / divisor (divisor > 0), rounded half away from zero.
-std::int64_t roundedDivision(std::int64_t value, std::int64_t divisor) {
-    return value >= 0 ? (value + divisor / 2) / divisor : -((-value + divisor / 2) / divisor);
-}
-
-// floor(value / divisor) for divisor > 0.
-std::int64_t floorDivision(std::int64_t value, std::int64_t divisor) {
-    return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
-}
 
 unsigned char levelOf(std::int64_t linear) {
     return static_cast<unsigned char>(

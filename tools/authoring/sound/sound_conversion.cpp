@@ -4,6 +4,7 @@
 
 #include "sound_conversion.h"
 
+#include "integer_rounding.h"
 #include "little_endian.h"
 #include "little_endian_output.h"
 #include "tool_error.h"
@@ -63,25 +64,6 @@ unsigned effectiveFormat(const WavChunks& chunks) {
     if (chunks.formatBytes < 40)
         return formatExtensible;
     return readLittleEndian16(chunks.format + 24);
-}
-
-// floor(value / 2^bits) for either sign, without relying on the shift of a negative number.
-std::int64_t floorShift(std::int64_t value, int bits) {
-    return value >= 0 ? value >> bits : -((-value - 1) >> bits) - 1;
-}
-
-std::int64_t roundedShift(std::int64_t value, int bits) {
-    return floorShift(value + (std::int64_t(1) << (bits - 1)), bits);
-}
-
-// value / divisor (divisor > 0), rounded half away from zero.
-std::int64_t roundedDivision(std::int64_t value, std::int64_t divisor) {
-    return value >= 0 ? (value + divisor / 2) / divisor : -((-value + divisor / 2) / divisor);
-}
-
-// floor(value / divisor) for divisor > 0.
-std::int64_t floorDivision(std::int64_t value, std::int64_t divisor) {
-    return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
 }
 
 // A float sample in fixed point: scaling by a power of two and rounding are exact, so every
