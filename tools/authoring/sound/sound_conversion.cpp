@@ -122,8 +122,8 @@ std::uint64_t productShifted(std::uint64_t a, std::uint64_t b, unsigned shift) {
     return shift == 0 ? low : low >> shift | high << (64 - shift);
 }
 
-// Numbers of 30 fraction bits below: the filter's constants, from its design (100 dB stop band,
-// 64 zero crossings each side, Kaiser's formulas) and from pi.
+// Numbers of 30 fraction bits below: the filter's constants, from its 100 dB stop band, its 64
+// zero crossings each side and Kaiser's formulas, and from pi.
 constexpr int q = 30;
 constexpr std::int64_t one = std::int64_t(1) << q;
 // beta = 0.1102 (100 - 8.7) = 10.06126, times 2^30.
