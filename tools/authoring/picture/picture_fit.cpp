@@ -6,9 +6,8 @@
 #include "screen_values.h"
 #include "tool_error.h"
 
+#include "picture_resize.h"
 #include "picture_rows.h"
-
-#include <stb_image_resize.h>
 
 #include <new>
 #include <utility>
@@ -25,11 +24,8 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size) {
     resized.width = size.width;
     resized.height = size.height;
     resized.rgba.resize(std::size_t(size.width) * size.height * 4);
-    if (!stbir_resize_uint8_srgb(picture.rgba.data(), static_cast<int>(picture.width),
-                                 static_cast<int>(picture.height), 0, resized.rgba.data(),
-                                 static_cast<int>(size.width), static_cast<int>(size.height), 0, 4,
-                                 3, 0))
-        throw InputError("cannot be resized: out of memory");
+    resizePixels(picture.rgba.data(), picture.width, picture.height, 4, resized.rgba.data(),
+                 size.width, size.height);
     return resized;
 }
 
