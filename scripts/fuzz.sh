@@ -41,6 +41,7 @@ while read -r target corpus dict max_len; do
 done <<'TARGETS'
 payload_reader_fuzzer payload payload.dict 8192
 settings_decoder_fuzzer settings payload.dict 8192
+splash_extension_fuzzer extension payload.dict 1024
 bitmap_format_fuzzer bitmap bitmap.dict 70000
 sound_check_fuzzer wave wave.dict 8192
 exif_orientation_fuzzer exif exif.dict 4096

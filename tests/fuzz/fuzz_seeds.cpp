@@ -1,6 +1,6 @@
-// Writes the inputs the fuzz targets start from: whole splash files (some signed) and bare payload
-// blocks made by the payload writer, small BMPs of each accepted bit count, and copies of the BMP
-// test corpus when its folder is given.
+// Writes the inputs the fuzz targets start from: whole splash files (some signed), bare payload
+// blocks and extensions made by the payload writer, small BMPs of each accepted bit count, and
+// copies of the BMP test corpus when its folder is given.
 //   fuzz_seeds <corpus folder> [<BMP corpus folder>]
 #include "payload_writer.h"
 
@@ -112,6 +112,19 @@ std::vector<SplashDescription> splashes() {
     limits.colourDepth = std::string(99, '9');
     limits.requirementsMessage = std::string(300, 'm');
     all.push_back(limits);
+
+    SplashDescription extended = full;
+    extended.extension.waitForTarget = true;
+    extended.extension.shaped = true;
+    extended.extension.keyColour = KeyColour{255, 0, 255};
+    extended.extension.fadeIn = 300;
+    extended.extension.fadeOut = 600;
+    extended.extension.laterWindows = true;
+    all.push_back(extended);
+
+    SplashDescription fadeOnly = palette;
+    fadeOnly.extension.fadeOut = 1000;
+    all.push_back(fadeOnly);
     return all;
 }
 
@@ -231,8 +244,9 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
     const fs::path bitmapSeeds = corpus / "bitmap";
     const fs::path waveSeeds = corpus / "wave";
     const fs::path exifSeeds = corpus / "exif";
+    const fs::path extensionSeeds = corpus / "extension";
     for (const fs::path& folder :
-         {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds}) {
+         {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds, extensionSeeds}) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -249,6 +263,8 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
         writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
         writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
         writeFile(payloadSeeds / (name + "-signed.exe"), signedSplash(block, (index - 1) * 3 % 8));
+        if (splash.extension.any())
+            writeFile(extensionSeeds / (name + ".ext"), extensionBytes(splash.extension));
     }
 
     const struct {
