@@ -4,6 +4,7 @@
 
 #include "launch_paths.h"
 #include "splash_app.h"
+#include "splash_effects_win32.h"
 #include "splash_settings.h"
 #include "timer_utils.h"
 
@@ -12,6 +13,7 @@
 #include <string>
 
 bool targetLaunched = false;
+HANDLE launchedProcess = NULL;
 
 #ifndef _WIN64
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit extended shell record is 60 bytes");
@@ -69,11 +71,15 @@ UINT_PTR openTargetFile() {
         ZeroMemory(associated, sizeof(associated));
         const UINT_PTR found =
             reinterpret_cast<UINT_PTR>(FindExecutableA(path.c_str(), NULL, associated));
+        // A splash that waits for its target needs the started process: the extended call
+        // gives it, with the same file, verb and show command as the call it stands for.
+        const bool waiting = splashSettings.extension.waitForTarget;
+        const ULONG keepProcess = waiting ? SEE_MASK_NOCLOSEPROCESS : 0;
         if (found > shellErrorLimit && needsExtendedOpen(associated)) {
             SHELLEXECUTEINFOA info;
             ZeroMemory(&info, sizeof(info));
             info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
+            info.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI | keepProcess;
             info.hwnd = NULL;
             info.lpVerb = "open";
             info.lpFile = path.c_str();
@@ -84,6 +90,18 @@ UINT_PTR openTargetFile() {
             // Only hInstApp tells the outcome; the call's own result is not looked at.
             ShellExecuteExA(&info);
             result = reinterpret_cast<UINT_PTR>(info.hInstApp);
+            launchedProcess = info.hProcess;
+        } else if (waiting) {
+            // No box of the shell's own: failures are reported with the plain call's texts.
+            SHELLEXECUTEINFOA info;
+            ZeroMemory(&info, sizeof(info));
+            info.cbSize = sizeof(info);
+            info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+            info.lpFile = path.c_str();
+            info.nShow = SW_SHOWNORMAL;
+            ShellExecuteExA(&info);
+            result = reinterpret_cast<UINT_PTR>(info.hInstApp);
+            launchedProcess = info.hProcess;
         } else {
             result = reinterpret_cast<UINT_PTR>(
                 ShellExecuteA(NULL, NULL, path.c_str(), NULL, NULL, SW_SHOWNORMAL));
@@ -102,6 +120,7 @@ void launchTarget(HWND window) {
 
     if (splashSettings.targetFile.empty()) {
         TimerUtils::KillTimer(bothTimers);
+        stopSplashEffects(window);
         stopSplashSound();
         MessageBoxA(window, unknownTargetText, unknownTargetCaption, MB_ICONWARNING);
         rearmAfterReport(window);
@@ -113,11 +132,18 @@ void launchTarget(HWND window) {
     if (needsOpenWith(shellCodeOf(result))) {
         result = openWithDialog(error);
     }
-    if (launchSucceeded(shellCodeOf(result), error))
+    HANDLE process = launchedProcess;
+    launchedProcess = NULL;
+    if (launchSucceeded(shellCodeOf(result), error)) {
+        watchTarget(window, process);
         return;
+    }
+    if (process != NULL)
+        CloseHandle(process);
 
     const std::string text = cannotRunFileText(splashSettings.targetFile);
     TimerUtils::KillTimer(bothTimers);
+    stopSplashEffects(window);
     stopSplashSound();
     ShowWindow(window, SW_HIDE);
     MessageBoxA(window, text.c_str(), cannotRunFileCaption, MB_ICONWARNING);

@@ -1,0 +1,176 @@
+// The splash's shape by a window region, its fades by a layered window's opacity, both decided
+// once at start-up.
+#include "splash_effects_win32.h"
+
+#include "bitmap_format.h"
+#include "fade_timeline.h"
+#include "os_version.h"
+#include "picture_shape.h"
+#include "splash_settings.h"
+#include "system_library_win32.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Layered windows came with Windows 2000; older headers lack their names.
+constexpr DWORD layeredStyle = 0x00080000; // WS_EX_LAYERED
+constexpr DWORD layeredAlpha = 0x00000002; // LWA_ALPHA
+
+// Windows 95 and 98 refuse a region made from too many rectangles in one call; larger shapes
+// are joined from pieces of this many.
+constexpr std::size_t rectanglesPerPiece = 2000;
+
+typedef BOOL(WINAPI* SetLayeredWindowAttributesCall)(HWND, COLORREF, BYTE, DWORD);
+
+// Found in user32 at run time, so that the import list stays that of Windows 95.
+SetLayeredWindowAttributesCall setLayeredAttributes = nullptr;
+bool fading = false;
+
+bool fadeStarted = false;
+DWORD firstPaintTick = 0; // the fade-in counts from here
+DWORD armedTick = 0;      // the display timer's last arming
+UINT closeAfter = 0;      // the close, in milliseconds after armedTick
+bool closingForTarget = false;
+unsigned shownOpacity = 256; // none set yet
+
+const SplashExtension& extension() {
+    return splashSettings.extension;
+}
+
+void showOpacity(HWND window, unsigned opacity) {
+    if (opacity == shownOpacity)
+        return;
+    setLayeredAttributes(window, 0, static_cast<BYTE>(opacity), layeredAlpha);
+    shownOpacity = opacity;
+}
+
+// Sets the opacity for now and arms the fade timer for the next change; at the end of a fade-out
+// for the target, closes the splash.
+void stepFade(HWND window) {
+    const DWORD now = GetTickCount();
+    const UINT sinceArmed = now - armedTick;
+    const UINT untilClose = sinceArmed < closeAfter ? closeAfter - sinceArmed : 0;
+    const UINT sincePaint = now - firstPaintTick;
+    showOpacity(window,
+                fadeOpacity(sincePaint, untilClose, extension().fadeIn, extension().fadeOut));
+    if (closingForTarget && untilClose == 0) {
+        DestroyWindow(window);
+        return;
+    }
+    const UINT next = nextFadeStep(sincePaint, untilClose, extension().fadeIn, extension().fadeOut);
+    if (next == 0)
+        KillTimer(window, fadeTimerId);
+    else
+        SetTimer(window, fadeTimerId, next, NULL);
+}
+
+// The rectangles of a window of `width` x `height` as one region; NULL when the system refuses
+// one. A shape rectangle is laid out as a RECT, so each piece is the header followed by a copy.
+HRGN regionOf(const std::vector<ShapeRect>& shape, UINT width, UINT height) {
+    static_assert(sizeof(ShapeRect) == sizeof(RECT) && sizeof(RGNDATAHEADER) == 2 * sizeof(RECT),
+                  "a piece is two rectangles' room for the header, then the rectangles");
+    const std::size_t most = shape.size() < rectanglesPerPiece ? shape.size() : rectanglesPerPiece;
+    std::vector<ShapeRect> piece(2 + most);
+    RGNDATAHEADER* header = reinterpret_cast<RGNDATAHEADER*>(piece.data());
+    header->dwSize = sizeof(RGNDATAHEADER);
+    header->iType = RDH_RECTANGLES;
+    header->rcBound.right = static_cast<LONG>(width);
+    header->rcBound.bottom = static_cast<LONG>(height);
+    HRGN whole = CreateRectRgn(0, 0, 0, 0);
+    for (std::size_t first = 0; whole != NULL && first < shape.size(); first += most) {
+        const std::size_t count = shape.size() - first < most ? shape.size() - first : most;
+        std::copy(shape.data() + first, shape.data() + first + count, piece.data() + 2);
+        header->nCount = static_cast<DWORD>(count);
+        header->nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+        HRGN part = ExtCreateRegion(NULL, static_cast<DWORD>((2 + count) * sizeof(RECT)),
+                                    reinterpret_cast<const RGNDATA*>(header));
+        if (part == NULL || CombineRgn(whole, whole, part, RGN_OR) == ERROR) {
+            DeleteObject(whole);
+            whole = NULL;
+        }
+        if (part != NULL)
+            DeleteObject(part);
+    }
+    return whole;
+}
+
+// Cuts the key colour's pixels out of the window, when the picture has any.
+void applyShape(HWND window, UINT width, UINT height) {
+    const DataContent& picture = splashSettings.picture;
+    BitmapLayout layout;
+    if (checkBitmap(picture.data, picture.size, layout) != BitmapVerdict::accepted)
+        return;
+    const std::vector<ShapeRect> shape =
+        pictureShape(picture.data, layout, extension().keyColour, width, height);
+    if (shapeIsWhole(shape, width, height))
+        return;
+    HRGN region = regionOf(shape, width, height);
+    // The window owns a region it accepts; one it refuses is still ours.
+    if (region != NULL && !SetWindowRgn(window, region, FALSE))
+        DeleteObject(region);
+}
+
+} // namespace
+
+void prepareSplashEffects() {
+    fading = false;
+    if (extension().fadeIn == 0 && extension().fadeOut == 0)
+        return;
+    if (!systemFades(currentOsVersion()))
+        return;
+    HMODULE user = GetModuleHandleA("user32.dll");
+    if (user != NULL)
+        setLayeredAttributes = callAt<SetLayeredWindowAttributesCall>(
+            GetProcAddress(user, "SetLayeredWindowAttributes"));
+    fading = setLayeredAttributes != nullptr;
+}
+
+DWORD splashExtendedStyle() {
+    return WS_EX_TOOLWINDOW | WS_EX_TOPMOST | (fading ? layeredStyle : 0);
+}
+
+void applySplashEffects(HWND window, UINT width, UINT height) {
+    if (extension().shaped)
+        applyShape(window, width, height);
+    // A layered window shows nothing until its opacity is set.
+    if (fading)
+        showOpacity(window, extension().fadeIn != 0 ? 0 : 255);
+}
+
+void followDisplayTimer(HWND window) {
+    if (!fading)
+        return;
+    armedTick = GetTickCount();
+    if (!fadeStarted) {
+        fadeStarted = true;
+        firstPaintTick = armedTick;
+    }
+    closeAfter = splashSettings.displayTime;
+    stepFade(window);
+}
+
+void onFadeTimer(HWND window) {
+    if (fading)
+        stepFade(window);
+}
+
+void closeForTarget(HWND window) {
+    if (!fading || extension().fadeOut == 0) {
+        DestroyWindow(window);
+        return;
+    }
+    // The fade-out starts now, unless the one before the display time's end is already nearer.
+    const UINT sinceArmed = GetTickCount() - armedTick;
+    const UINT untilClose = sinceArmed < closeAfter ? closeAfter - sinceArmed : 0;
+    if (extension().fadeOut < untilClose)
+        closeAfter = sinceArmed + extension().fadeOut;
+    closingForTarget = true;
+    stepFade(window);
+}
+
+void stopSplashEffects(HWND window) {
+    if (fading && window != NULL)
+        KillTimer(window, fadeTimerId);
+}
