@@ -96,23 +96,15 @@ HRGN regionOf(const std::vector<ShapeRect>& shape, UINT width, UINT height) {
     return whole;
 }
 
-// Cuts the key colour's pixels out of the window, when the picture has any.
-void applyShape(HWND window, UINT width, UINT height) {
-    const DataContent& picture = splashSettings.picture;
+} // namespace
+
+HRGN pictureShapeRegion(const DataContent& picture, KeyColour key, UINT width, UINT height) {
     BitmapLayout layout;
     if (checkBitmap(picture.data, picture.size, layout) != BitmapVerdict::accepted)
-        return;
-    const std::vector<ShapeRect> shape =
-        pictureShape(picture.data, layout, extension().keyColour, width, height);
-    if (shapeIsWhole(shape, width, height))
-        return;
-    HRGN region = regionOf(shape, width, height);
-    // The window owns a region it accepts; one it refuses is still ours.
-    if (region != NULL && !SetWindowRgn(window, region, FALSE))
-        DeleteObject(region);
+        return NULL;
+    const std::vector<ShapeRect> shape = pictureShape(picture.data, layout, key, width, height);
+    return shapeIsWhole(shape, width, height) ? NULL : regionOf(shape, width, height);
 }
-
-} // namespace
 
 void prepareSplashEffects() {
     fading = false;
@@ -132,8 +124,13 @@ DWORD splashExtendedStyle() {
 }
 
 void applySplashEffects(HWND window, UINT width, UINT height) {
-    if (extension().shaped)
-        applyShape(window, width, height);
+    if (extension().shaped) {
+        HRGN region =
+            pictureShapeRegion(splashSettings.picture, extension().keyColour, width, height);
+        // The window owns a region it accepts; one it refuses is still ours.
+        if (region != NULL && !SetWindowRgn(window, region, FALSE))
+            DeleteObject(region);
+    }
     // A layered window shows nothing until its opacity is set.
     if (fading)
         showOpacity(window, extension().fadeIn != 0 ? 0 : 255);

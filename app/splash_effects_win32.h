@@ -5,9 +5,17 @@
 
 #include <windows.h>
 
+#include "data_content.h"
+#include "splash_extension.h"
+
 // Timers besides the display and launch timers, armed only when the extension asks for them.
 constexpr UINT watchTimerId = 3;
 constexpr UINT fadeTimerId = 4;
+
+// The window region that cuts the pixels of `key` out of `picture` drawn at `width` x `height`;
+// NULL when the picture is none the player shows, when it has no such pixels, or when the system
+// refuses the region. The caller owns it.
+HRGN pictureShapeRegion(const DataContent& picture, KeyColour key, UINT width, UINT height);
 
 // Decides, before the window exists, whether this splash fades on this system.
 void prepareSplashEffects();

@@ -63,7 +63,11 @@ TEST(SplashReport, TextShowsEverySetting) {
                   "Minimum resolution  800 x 600\n"
                   "Minimum colour      16 bit\n"
                   "Message             \"Say \"hi\"\\n\"\n"
-                  "Image option        7\n",
+                  "Image option        7\n"
+                  "Wait for target     no\n"
+                  "Shape               none\n"
+                  "Fades               none\n"
+                  "Later Windows       no: the version test is exact\n",
               reportText(report));
 }
 

@@ -4,6 +4,7 @@
 #include "bitmap_alpha_check.h"
 #include "exif_orientation.h"
 #include "message_text.h"
+#include "picture_key.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
@@ -154,6 +155,23 @@ RgbaPicture decodeWithLibrary(const unsigned char* data, std::size_t size, bool 
     return picture;
 }
 
+// The 24-bit BMP of a decoded picture, its transparent pixels shown over the background or, when
+// the author cuts them out, in a key colour of their own.
+void encodeDecoded(PreparedPicture& prepared, RgbaPicture& picture, const PictureLimits& limits,
+                   const char* transparentNote) {
+    if (limits.cutTransparent &&
+        cutTransparentPixels(picture, limits.background, prepared.keyColour)) {
+        prepared.keyed = true;
+        prepared.notes.push_back("has pixels below half opacity; they take the key colour " +
+                                 keyColourText(prepared.keyColour) +
+                                 ", which the splash cuts out of its window");
+    } else if (hasTransparency(picture)) {
+        prepared.notes.push_back(std::string(transparentNote) + colourText(limits.background) +
+                                 " (--background)");
+    }
+    prepared.bitmap = encodeBitmap24(picture, limits.background);
+}
+
 // Why the player refuses a BMP that can still be converted; empty for one that cannot.
 std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
     switch (verdict) {
@@ -197,15 +215,19 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     BitmapVerdict verdict = file.size() > 0xFFFFFFFFu
                                 ? BitmapVerdict::pixelsOutside
                                 : checkBitmap(file.data(), static_cast<UINT>(file.size()), layout);
-    if (verdict == BitmapVerdict::accepted) {
+    const bool alphaBytes =
+        verdict == BitmapVerdict::accepted && hasAlphaBytes(file.data(), file.size(), layout);
+    if (verdict == BitmapVerdict::accepted && !(alphaBytes && limits.cutTransparent)) {
         prepared = acceptedBitmap(layout, file.size(), limits);
-        if (hasAlphaBytes(file.data(), file.size(), layout))
+        if (alphaBytes)
             prepared.warnings.push_back(ignoredAlphaWarning());
         prepared.bitmap = std::move(file);
         return prepared;
     }
 
-    std::string reason = convertibleReason(verdict, file);
+    // A 32-bit picture whose fourth bytes are opacity is read for them when they are cut out.
+    std::string reason =
+        alphaBytes ? "32 bits a pixel with opacity" : convertibleReason(verdict, file);
     if (reason.empty()) {
         // The headers' own reading names the damage better where it can.
         readBmpHeader(file);
@@ -238,10 +260,7 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     prepared.width = picture.width;
     prepared.height = picture.height;
     prepared.sourceFormat = "BMP the player does not read (" + reason + ")";
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has undrawn or transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    encodeDecoded(prepared, picture, limits, "has undrawn or transparent pixels; they show ");
     return prepared;
 }
 
@@ -324,10 +343,7 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     if (frames > 1)
         prepared.notes.push_back("has " + std::to_string(frames) +
                                  " frames; the splash shows the first");
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    encodeDecoded(prepared, picture, limits, "has transparent pixels; they show ");
     return prepared;
 }
 
@@ -383,6 +399,10 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
         PreparedPicture prepared = format == PictureFormat::bmp
                                        ? prepareBitmap(file, limits)
                                        : prepareDecodable(file, format, limits);
+        if (limits.cutTransparent && !prepared.keyed)
+            prepared.warnings.push_back(
+                "has no pixel below half opacity: nothing is cut out, and the splash shows as a "
+                "rectangle");
         if (prepared.converted)
             prepared.notes.insert(prepared.notes.begin(),
                                   "is a " + prepared.sourceFormat +
@@ -416,9 +436,12 @@ PreparedPicture preparePicture(const InputSource& file, const std::string& name,
             // Only a 32-bit picture is read whole here, for its fourth bytes.
             if (layout.bitCount == 32) {
                 ByteVector bytes = file.readAll();
-                if (hasAlphaBytes(bytes.data(), bytes.size(), layout))
+                if (hasAlphaBytes(bytes.data(), bytes.size(), layout)) {
+                    if (limits.cutTransparent)
+                        return preparePicture(std::move(bytes), name, limits);
                     prepared.warnings.push_back("picture \"" + name + "\" " +
                                                 ignoredAlphaWarning());
+                }
             }
             return prepared;
         } catch (const InputError& error) {

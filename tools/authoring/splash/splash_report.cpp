@@ -7,6 +7,7 @@
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
+#include "picture_key.h"
 #include "player_bytes.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
@@ -186,6 +187,33 @@ void describePlayerAndTable(SplashReport& report, const ByteVector& file,
     }
 }
 
+std::string waitLine(const SplashReport& r) {
+    if (!r.extension.waitForTarget)
+        return "no";
+    return "yes: after the launch the splash closes once the target shows a window or ends, at "
+           "the latest at " +
+           std::to_string(r.settledDisplayTime) + " ms";
+}
+
+std::string shapeLine(const SplashReport& r) {
+    if (!r.extension.shaped)
+        return "none";
+    return "the pixels of " + keyColourText(r.extension.keyColour) + " are cut out of the window" +
+           (keyColourCutsOut(r.picture, r.extension.keyColour) ? "" : "; the picture has none");
+}
+
+std::string fadesLine(const SplashReport& r) {
+    if (r.extension.fadeIn == 0 && r.extension.fadeOut == 0)
+        return "none";
+    return "in " + std::to_string(r.extension.fadeIn) + " ms, out " +
+           std::to_string(r.extension.fadeOut) + " ms, on Windows 2000 and later";
+}
+
+std::string laterWindowsLine(const SplashReport& r) {
+    return r.extension.laterWindows ? "yes: every Windows later than XP passes the version test"
+                                    : "no: the version test is exact";
+}
+
 std::string playerLine(const SplashReport& report) {
     std::string line =
         std::to_string(report.playerBytes) + " bytes, FNV-1a 64 " + hashText(report.playerHash);
@@ -296,6 +324,7 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
     report.colourBits = settings.requiredColourBits;
     report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage, converter);
     report.imageOption = settings.imageOption;
+    report.extension = settings.extension;
     settings.release();
 
     measurePicture(report);
@@ -355,6 +384,10 @@ std::string reportText(const SplashReport& r) {
                 ? std::string("none; the player says \"") + defaultRequirementsMessage + "\""
                 : "\"" + escapedLine(r.requirementsMessage) + "\"");
     addLine(text, "Image option", std::to_string(r.imageOption));
+    addLine(text, "Wait for target", waitLine(r));
+    addLine(text, "Shape", shapeLine(r));
+    addLine(text, "Fades", fadesLine(r));
+    addLine(text, "Later Windows", laterWindowsLine(r));
     return text;
 }
 
@@ -430,6 +463,12 @@ std::string reportJson(const SplashReport& r) {
     json["requirementsMessage"] = r.requirementsMessage;
     json["usesDefaultMessage"] = messageIsBlank(r.requirementsMessage);
     json["imageOption"] = r.imageOption;
+    json["waitForTarget"] = r.extension.waitForTarget;
+    json["keyColour"] =
+        r.extension.shaped ? Json(keyColourText(r.extension.keyColour)) : Json(nullptr);
+    json["fadeInMs"] = r.extension.fadeIn;
+    json["fadeOutMs"] = r.extension.fadeOut;
+    json["laterWindows"] = r.extension.laterWindows;
     return jsonText(json);
 }
 

@@ -55,6 +55,7 @@ struct SplashReport {
     std::int32_t colourBits = 0;
     std::string requirementsMessage;
     UINT imageOption = 0;
+    SplashExtension extension; // all off for a splash without one
 };
 
 // Decodes the payload `block` that the player's reader found in the splash `file` of
