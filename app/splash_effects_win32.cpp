@@ -18,9 +18,11 @@ namespace {
 constexpr DWORD layeredStyle = 0x00080000; // WS_EX_LAYERED
 constexpr DWORD layeredAlpha = 0x00000002; // LWA_ALPHA
 
-// Windows 95 and 98 refuse a region made from too many rectangles in one call; larger shapes
-// are joined from pieces of this many.
-constexpr std::size_t rectanglesPerPiece = 2000;
+// A region is made of pieces of this many rectangles, joined in pairs of equal size: Windows 95
+// and 98 refuse a call with too many, and a call costs some systems the square of its count
+// (Wine adds each rectangle to the region made so far), where joining in pairs costs the count
+// times its logarithm.
+constexpr std::size_t rectanglesPerPiece = 32;
 
 typedef BOOL(WINAPI* SetLayeredWindowAttributesCall)(HWND, COLORREF, BYTE, DWORD);
 
@@ -67,33 +69,52 @@ void stepFade(HWND window) {
 }
 
 // The rectangles of a window of `width` x `height` as one region; NULL when the system refuses
-// one. A shape rectangle is laid out as a RECT, so each piece is the header followed by a copy.
+// a piece of it. A shape rectangle is laid out as a RECT, so each piece is the header followed by
+// a copy of its rectangles.
 HRGN regionOf(const std::vector<ShapeRect>& shape, UINT width, UINT height) {
     static_assert(sizeof(ShapeRect) == sizeof(RECT) && sizeof(RGNDATAHEADER) == 2 * sizeof(RECT),
                   "a piece is two rectangles' room for the header, then the rectangles");
-    const std::size_t most = shape.size() < rectanglesPerPiece ? shape.size() : rectanglesPerPiece;
-    std::vector<ShapeRect> piece(2 + most);
-    RGNDATAHEADER* header = reinterpret_cast<RGNDATAHEADER*>(piece.data());
+    ShapeRect piece[2 + rectanglesPerPiece] = {};
+    RGNDATAHEADER* header = reinterpret_cast<RGNDATAHEADER*>(piece);
     header->dwSize = sizeof(RGNDATAHEADER);
     header->iType = RDH_RECTANGLES;
     header->rcBound.right = static_cast<LONG>(width);
     header->rcBound.bottom = static_cast<LONG>(height);
-    HRGN whole = CreateRectRgn(0, 0, 0, 0);
-    for (std::size_t first = 0; whole != NULL && first < shape.size(); first += most) {
-        const std::size_t count = shape.size() - first < most ? shape.size() - first : most;
-        std::copy(shape.data() + first, shape.data() + first + count, piece.data() + 2);
-        header->nCount = static_cast<DWORD>(count);
-        header->nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-        HRGN part = ExtCreateRegion(NULL, static_cast<DWORD>((2 + count) * sizeof(RECT)),
+    // Slot 0 holds what is left when everything is cut out; above it, the regions made so far,
+    // each of 2^level pieces, the larger ones lower: a binary counter.
+    HRGN joined[34];
+    UINT levels[34];
+    UINT count = 0;
+    joined[0] = CreateRectRgn(0, 0, 0, 0);
+    bool refused = joined[0] == NULL;
+    for (std::size_t first = 0; !refused && first < shape.size(); first += rectanglesPerPiece) {
+        const std::size_t size =
+            shape.size() - first < rectanglesPerPiece ? shape.size() - first : rectanglesPerPiece;
+        std::copy(shape.data() + first, shape.data() + first + size, piece + 2);
+        header->nCount = static_cast<DWORD>(size);
+        header->nRgnSize = static_cast<DWORD>(size * sizeof(RECT));
+        HRGN part = ExtCreateRegion(NULL, static_cast<DWORD>((2 + size) * sizeof(RECT)),
                                     reinterpret_cast<const RGNDATA*>(header));
-        if (part == NULL || CombineRgn(whole, whole, part, RGN_OR) == ERROR) {
-            DeleteObject(whole);
-            whole = NULL;
-        }
-        if (part != NULL)
+        refused = part == NULL;
+        UINT level = 0;
+        for (; !refused && count > 0 && levels[count] == level; ++level) {
+            CombineRgn(joined[count], joined[count], part, RGN_OR);
             DeleteObject(part);
+            part = joined[count--];
+        }
+        if (!refused) {
+            joined[++count] = part;
+            levels[count] = level;
+        }
     }
-    return whole;
+    for (; count > 0; --count) {
+        CombineRgn(joined[count - 1], joined[count - 1], joined[count], RGN_OR);
+        DeleteObject(joined[count]);
+    }
+    if (!refused)
+        return joined[0];
+    DeleteObject(joined[0]);
+    return NULL;
 }
 
 } // namespace
@@ -107,7 +128,6 @@ HRGN pictureShapeRegion(const DataContent& picture, KeyColour key, UINT width, U
 }
 
 void prepareSplashEffects() {
-    fading = false;
     if (extension().fadeIn == 0 && extension().fadeOut == 0)
         return;
     if (!systemFades(currentOsVersion()))

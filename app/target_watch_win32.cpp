@@ -20,12 +20,6 @@ typedef BOOL(WINAPI* ProcessWalkCall)(HANDLE, PROCESSENTRY32*);
 HANDLE watchedProcess = NULL;
 DWORD watchedId = 0;
 
-// A kernel32 call that not every system has (GetProcessId from XP SP1, ToolHelp not on NT 4).
-template <typename Call> Call kernelCall(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel != NULL ? callAt<Call>(GetProcAddress(kernel, name)) : nullptr;
-}
-
 struct WindowSearch {
     DWORD processId;
     bool found;
@@ -58,7 +52,6 @@ DWORD childOfThisProcess() {
     const DWORD self = GetCurrentProcessId();
     DWORD child = 0;
     PROCESSENTRY32 entry;
-    ZeroMemory(&entry, sizeof(entry));
     entry.dwSize = sizeof(entry);
     // The player starts one process; should there be more, the last listed is the newest.
     for (BOOL more = first(processes, &entry); more; more = next(processes, &entry))
@@ -99,10 +92,9 @@ void watchTarget(HWND window, HANDLE process) {
 }
 
 void onWatchTimer(HWND window) {
-    if (watchedProcess == NULL) {
-        KillTimer(window, watchTimerId);
+    // The timer stops with the watch; a message already queued finds nothing to watch.
+    if (watchedProcess == NULL)
         return;
-    }
     const bool ended = WaitForSingleObject(watchedProcess, 0) == WAIT_OBJECT_0;
     if (!ended && (watchedId == 0 || !showsVisibleWindow(watchedId)))
         return;

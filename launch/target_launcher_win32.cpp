@@ -71,34 +71,22 @@ UINT_PTR openTargetFile() {
         ZeroMemory(associated, sizeof(associated));
         const UINT_PTR found =
             reinterpret_cast<UINT_PTR>(FindExecutableA(path.c_str(), NULL, associated));
-        // A splash that waits for its target needs the started process: the extended call
-        // gives it, with the same file, verb and show command as the call it stands for.
+        // The word processor is opened with the extended call and the "open" verb. A splash
+        // that waits for its target needs the started process, which only the extended call
+        // gives: it then stands for the plain call with the same file, verb and show command,
+        // and shows no box of the shell's own, so that failures are reported with the same texts.
+        const bool extended = found > shellErrorLimit && needsExtendedOpen(associated);
         const bool waiting = splashSettings.extension.waitForTarget;
-        const ULONG keepProcess = waiting ? SEE_MASK_NOCLOSEPROCESS : 0;
-        if (found > shellErrorLimit && needsExtendedOpen(associated)) {
+        if (extended || waiting) {
             SHELLEXECUTEINFOA info;
             ZeroMemory(&info, sizeof(info));
             info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI | keepProcess;
-            info.hwnd = NULL;
-            info.lpVerb = "open";
+            info.fMask = SEE_MASK_FLAG_NO_UI | (extended ? SEE_MASK_FLAG_DDEWAIT : 0) |
+                         (waiting ? SEE_MASK_NOCLOSEPROCESS : 0);
+            info.lpVerb = extended ? "open" : NULL;
             info.lpFile = path.c_str();
-            info.lpParameters = NULL;
-            info.lpDirectory = NULL;
             info.nShow = SW_SHOWNORMAL;
-            info.hInstApp = NULL;
             // Only hInstApp tells the outcome; the call's own result is not looked at.
-            ShellExecuteExA(&info);
-            result = reinterpret_cast<UINT_PTR>(info.hInstApp);
-            launchedProcess = info.hProcess;
-        } else if (waiting) {
-            // No box of the shell's own: failures are reported with the plain call's texts.
-            SHELLEXECUTEINFOA info;
-            ZeroMemory(&info, sizeof(info));
-            info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-            info.lpFile = path.c_str();
-            info.nShow = SW_SHOWNORMAL;
             ShellExecuteExA(&info);
             result = reinterpret_cast<UINT_PTR>(info.hInstApp);
             launchedProcess = info.hProcess;

@@ -80,7 +80,7 @@ class EntryReader {
 } // namespace
 
 bool readSplashExtension(const unsigned char* bytes, UINT size, SplashExtension& extension) {
-    if (bytes == nullptr || size < extensionHeaderSize ||
+    if (size < extensionHeaderSize ||
         std::memcmp(bytes, extensionMarker, sizeof extensionMarker) != 0)
         return false;
     if (readLittleEndian32(bytes + 16) != extensionVersion)

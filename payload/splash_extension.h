@@ -65,5 +65,6 @@ struct SplashExtension {
 
 // Reads the extension in the `size` bytes at `bytes` (the block's bytes after the image option).
 // True and `extension` filled when the bytes start with a whole, well-formed extension; false,
-// with `extension` untouched, otherwise. Reads nothing outside the bytes; never raises.
+// with `extension` untouched, otherwise. Reads nothing outside the bytes (which may be null when
+// `size` is 0); never raises.
 bool readSplashExtension(const unsigned char* bytes, UINT size, SplashExtension& extension);
