@@ -43,6 +43,8 @@ cmp build/windows/app/splash_player.exe build/windows-twin/app/splash_player.exe
 cmake --preset release -DSPLASH_WERROR=ON >/dev/null
 cmake --build --preset release -j "$jobs"
 (cd build/release && cpack -G DEB)
+# Debian's policy asks every package for its copyright file.
+dpkg-deb -c build/release/splashpack_*_amd64.deb | grep -q " ./usr/share/doc/splashpack/copyright$"
 # The page: the same core built by emscripten into a folder of static files, tested in Debian's
 # chromium against the release tool (tests/page starts and stops its own server and browser).
 cmake --preset web -DSPLASH_WERROR=ON >/dev/null

@@ -158,8 +158,17 @@ test('each code page stores the target and the message as the command line does'
     assert.equal(cli.status, 0, cli.stderr);
     assert.ok(fromPage.equals(fs.readFileSync(path.join(cli.folder, 'splash.exe'))), command);
     fs.rmSync(cli.folder, {recursive: true, force: true});
+    // Opened again, the splash is read in the code page it records.
+    const opened = `coded${codePage}.exe`;
+    fs.writeFileSync(path.join(inputs, opened), fromPage);
+    await choose('splash-file', opened);
+    const text = await page.$eval('#inspect-text', (element) => element.textContent);
+    assert.ok(text.includes('"' + word + '"') && text.includes(word + '.exe'), text);
+    assert.ok(text.includes('Code page           ' + (codePage || '1252') + ', as the splash records'),
+              text);
   }
-  await setFields({'code-page': '', 'message': '', 'target': ''});
+  // Opening a splash shows it in the preview; the tests after this one preview the built one.
+  await setFields({'code-page': '', 'message': '', 'target': '', 'preview-of': 'built'});
 });
 
 test('the preview is the one splashpack preview draws, on the canvas too', async () => {
@@ -170,6 +179,9 @@ test('the preview is the one splashpack preview draws, on the canvas too', async
      screen: {'screen-size': '800x600', 'screen-depth': '32', 'screen-windows': '98'}},
     {fields: {'min-resolution': ''},
      screen: {'screen-size': '640x480', 'screen-depth': '16-555', 'screen-windows': 'xp'}},
+    // A 16-colour screen: the VGA colours.
+    {fields: {},
+     screen: {'screen-size': '640x480', 'screen-depth': '4', 'screen-windows': 'xp'}},
   ];
   for (const s of screens) {
     await setFields(s.fields);

@@ -64,9 +64,15 @@ class LikeSplash {
     LikeSplash(BuildOptions& options, BuildInputs& inputs) {
         if (options.like.empty())
             return;
-        report = readSplash(options.like, options.codePage);
-        const BuildSettings old = settingsOfSplash(report);
+        // Its texts are read in the code page it records; for a splash that records none, in
+        // the one --code-page names, as the author knows it.
         auto kept = [&options](const char* name) { return options.given.count(name) == 0; };
+        report = readSplash(options.like);
+        if (report.recordedCodePage == 0 && !kept("code-page"))
+            readTextsIn(report, options.codePage, systemCodePage());
+        const BuildSettings old = settingsOfSplash(report);
+        if (kept("code-page"))
+            options.codePage = old.codePage;
         if (kept("target")) {
             options.target = old.target;
             inputs.targetUtf8 = old.target;
@@ -115,7 +121,8 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     ByteVector icon;
     if (options.autorun) {
         checkAutorunName(textOf(pathOf(options.output).filename()));
-        autorunPath = textOf(pathOf(options.output).parent_path() / "autorun.inf");
+        autorunPath =
+            textOf((pathOf(options.output).parent_path() / "autorun.inf").make_preferred());
     }
     checkNotAnInput(options.output, options);
     checkOutputFree(options.output, options.force);
@@ -127,7 +134,8 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
         icon = readInputFile(options.autorunIcon, "icon");
         checkAutorunIcon(icon, options.autorunIcon);
         std::string beside =
-            textOf(pathOf(options.output).parent_path() / pathOf(options.autorunIcon).filename());
+            textOf((pathOf(options.output).parent_path() / pathOf(options.autorunIcon).filename())
+                       .make_preferred());
         if (!sameFile(beside, options.autorunIcon)) {
             iconPath = beside;
             fs::path name = pathOf(iconPath).filename();
@@ -138,14 +146,6 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
             checkOutputFree(iconPath, options.force);
         }
     }
-    // Decided before the picture is read, so that a name the code page cannot hold is refused
-    // at once.
-    AutorunFile autorun;
-    if (!autorunPath.empty())
-        autorun = autorunFile(textOf(pathOf(options.output).filename()),
-                              textOf(pathOf(options.autorunIcon).filename()), options.autorunLabel,
-                              options.codePage, systemCodePage());
-
     ByteVector playerStorage;
     BuildInputs inputs;
     inputs.player = choosePlayer(options, embedded, playerStorage);
@@ -153,6 +153,13 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     inputs.targetUtf8 = options.target;
     inputs.messageUtf8 = options.message;
     LikeSplash like(options, inputs);
+    // Decided before the picture is read, so that a name the code page cannot hold is refused
+    // at once.
+    AutorunFile autorun;
+    if (!autorunPath.empty())
+        autorun = autorunFile(textOf(pathOf(options.output).filename()),
+                              textOf(pathOf(options.autorunIcon).filename()), options.autorunLabel,
+                              options.codePage, systemCodePage());
     std::optional<InputFile> pictureFile;
     if (inputs.picture == nullptr)
         inputs.picture = &pictureFile.emplace(options.picture, "picture");
@@ -167,6 +174,10 @@ BuildOutcome runBuild(const BuildOptions& given, const PlayerImage& embedded) {
     outcome.warnings.insert(outcome.warnings.end(), autorun.warnings.begin(),
                             autorun.warnings.end());
 
+    // An author who names a folder that is not there yet means a new one, as extract -C does.
+    const std::string madeFolder = makeFolderFor(options.output);
+    if (!madeFolder.empty())
+        outcome.written.push_back("made the folder " + inQuotes(madeFolder));
     writeJoinedFileAtomically(options.output, splash.parts, options.force);
     outcome.written.push_back("wrote " + inQuotes(options.output) + " (" +
                               std::to_string(splash.size) + " bytes)");

@@ -179,6 +179,11 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (!optionsEnded && argument == "/?") {
+            line.helpTopic = line.kind;
+            line.kind = CommandKind::help;
+            return;
+        }
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
             operands.push_back(argument);
             continue;
@@ -187,7 +192,7 @@ void parseCommandArguments(CommandLine& line, const Rules& rules,
             optionsEnded = true;
             continue;
         }
-        if (argument == "--help" || argument == "-h") {
+        if (argument == "--help" || argument == "-h" || argument == "-?") {
             line.helpTopic = line.kind;
             line.kind = CommandKind::help;
             return;
@@ -284,7 +289,8 @@ const char* const buildHelp =
     "                              (also --min-color-depth)\n"
     "  -m, --message TEXT          shown when the machine falls short [the player's own]\n"
     "      --code-page N           Windows code page the target and the message are stored\n"
-    "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252]\n"
+    "                              in: 874, 932, 936, 949, 950 or 1250-1258 [1252;\n"
+    "                              with --like, the one that splash records]\n"
     "      --image-option N        number handed to the picture; BMP pictures ignore it,\n"
     "                              and every picture splashpack stores is a BMP [0]\n"
     "      --background COLOUR     colour under transparent pixels when a picture is\n"
@@ -332,16 +338,17 @@ const char* const inspectHelp =
     "                     {\"error\": TEXT, \"exitCode\": N} on standard output\n"
     "  -q, --quiet        print nothing but errors: the exit code tells whether the\n"
     "                     player reads FILE\n"
-    "      --code-page N  code page the texts were stored in [1252]\n";
+    "      --code-page N  code page the texts were stored in [the one the splash\n"
+    "                     records, else 1252]\n";
 
 const char* const extractHelp =
     "Usage: splashpack extract FILE [OPTIONS]\n"
     "\n"
     "Writes the picture and the sound of the splash executable FILE out as files, named\n"
     "after FILE with .bmp and .wav.\n"
-    "  -C, --directory DIR   folder to write them to [.]\n"
-    "  -p, --picture FILE    name of the picture file instead\n"
-    "  -s, --sound FILE      name of the sound file instead\n"
+    "  -C, --directory DIR   folder to write them to, made if need be [.]\n"
+    "  -p, --picture FILE    name of the picture file instead, in DIR\n"
+    "  -s, --sound FILE      name of the sound file instead, in DIR\n"
     "  -f, --force           replace files that exist\n"
     "  -q, --quiet           print nothing but errors\n";
 
@@ -356,12 +363,15 @@ const char* const previewHelp =
     "                       terminal) and the timeline to standard error\n"
     "      --screen WxH     size of the screen, e.g. 1024x768\n"
     "      --depth BITS     colour depth of the screen in bits [32]: 16 keeps 5 or 6 bits\n"
-    "                       of each colour; 8 shows the nearest of the 20 static colours,\n"
-    "                       an approximation of what Windows does\n"
+    "                       of each colour, 15 keeps 5; 8 shows the nearest of the 20\n"
+    "                       static colours, 4 and 1 (a 16-colour VGA driver's count) the\n"
+    "                       nearest of the 16 VGA colours, approximations of what\n"
+    "                       Windows does\n"
     "      --sixteen-bit-layout 565|555\n"
     "                       bits of red, green and blue of a 16-bit screen [565]\n"
     "      --windows NAME   Windows version: 95, 98, me, nt4, 2000 or xp [xp]\n"
-    "      --code-page N    code page the texts were stored in [1252]\n"
+    "      --code-page N    code page the texts were stored in [the one the splash\n"
+    "                       records, else 1252]\n"
     "  -f, --force          replace the output file if it exists\n"
     "  -q, --quiet          print nothing but errors\n";
 
@@ -397,7 +407,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty())
         throw UsageError("no command given");
     const std::string& command = arguments[0];
-    if (command == "--help" || command == "-h" || command == "help") {
+    // "/?" and "-?" as Windows programs take them.
+    if (command == "--help" || command == "-h" || command == "help" || command == "/?" ||
+        command == "-?") {
         line.kind = CommandKind::help;
         if (command == "help" && arguments.size() > 1) {
             const std::string& topic = arguments[1];
@@ -474,8 +486,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("preview needs --screen WxH");
     if (line.kind == CommandKind::preview && line.preview.output.empty())
         throw UsageError("preview needs --output FILE");
+    // A 15-bit screen is always 5-5-5.
     if (line.kind == CommandKind::preview && line.preview.layoutGiven &&
-        (line.preview.colourBits <= 8 || line.preview.colourBits > 16))
+        line.preview.colourBits != 16)
         throw UsageError("--sixteen-bit-layout needs --depth 16");
     return line;
 }

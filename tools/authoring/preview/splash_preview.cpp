@@ -348,31 +348,50 @@ void drawSplashWindow(PreviewImage& image, const SplashReport& report, const Pre
 
 // Below 17 bits the screen cannot hold what the player drew: a 16-bit screen drops the low bits
 // of each channel, and on a palette screen Windows maps the picture to the static colours, since
-// the player selects no palette of its own.
+// the player selects no palette of its own; a 16-colour screen has only the VGA colours.
 void showInScreenColours(PreviewImage& image, const PreviewScreen& screen) {
-    if (screen.colourBits > 16)
+    const ScreenColours colours = screenColoursOf(screen.colourBits);
+    if (colours == ScreenColours::all)
         return;
     std::vector<unsigned char> rgba(std::size_t(image.width) * image.height * 4);
     for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
         std::copy_n(&image.rgb[i * 3], 3, &rgba[i * 4]);
-    if (screen.colourBits <= 8)
+    if (colours == ScreenColours::vgaSixteen)
+        showOnVgaScreen(rgba);
+    else if (colours == ScreenColours::staticTwenty)
         showOnPaletteScreen(rgba);
     else
-        showOnSixteenBitScreen(rgba, screen.sixteenBitLayout);
+        showOnSixteenBitScreen(rgba,
+                               sixteenBitLayoutOf(screen.colourBits, screen.sixteenBitLayout));
     for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
         std::copy_n(&rgba[i * 4], 3, &image.rgb[i * 3]);
 }
 
 // The colours of the screen in words, for a screen that cannot show every colour drawn.
 std::string coloursLine(const PreviewScreen& screen) {
-    if (screen.colourBits <= 8)
+    switch (screenColoursOf(screen.colourBits)) {
+    case ScreenColours::vgaSixteen:
+        return std::string("Colours: approximated: each pixel as the nearest of the 16 VGA "
+                           "colours, which a 16-colour screen has") +
+               (screen.colourBits == 1 ? " (a 16-colour VGA driver reports 1 bit a pixel, in 4 "
+                                         "planes)"
+                                       : "") +
+               "; Windows' own mapping may differ in places";
+    case ScreenColours::staticTwenty:
         return "Colours: approximated: each pixel as the nearest of the 20 static colours, "
                "since the player selects no palette; Windows' own mapping may differ in places";
-    if (screen.colourBits <= 16)
+    case ScreenColours::sixteenBit:
         return std::string("Colours: ") +
-               (screen.sixteenBitLayout == SixteenBitLayout::red5green6blue5 ? "5-6-5" : "5-5-5") +
-               " bits of red, green and blue a pixel, as a 16-bit screen keeps them";
-    return "";
+               (sixteenBitLayoutOf(screen.colourBits, screen.sixteenBitLayout) ==
+                        SixteenBitLayout::red5green6blue5
+                    ? "5-6-5"
+                    : "5-5-5") +
+               " bits of red, green and blue a pixel, as a " +
+               std::to_string(std::max(15, static_cast<int>(screen.colourBits))) +
+               "-bit screen keeps them";
+    default:
+        return "";
+    }
 }
 
 void appendBytes(void* context, void* data, int size) {

@@ -166,6 +166,13 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
         if (!named.empty())
             warnings.push_back(named);
     }
+    if (hasNonAscii(fileNameOf(options.output)))
+        warnings.push_back(
+            "the output's name " + inQuotes(fileNameOf(options.output)) +
+            " holds characters outside ASCII: the player opens its own file by its ANSI name, "
+            "which cannot hold them on a Windows of another language, and the splash then does "
+            "not start (\"Could not open for load the file\"); name it in ASCII, and the folders "
+            "it runs from on the disc too");
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
         warnings.push_back("the target or the message holds characters outside ASCII, stored in "
                            "code page " +
@@ -283,6 +290,7 @@ BuildSettings settingsOfSplash(const SplashReport& report) {
         settings.colourDepth = formatColourDepth(report.colourBits);
     settings.message = report.requirementsMessage;
     settings.imageOption = report.imageOption;
+    settings.codePage = report.codePage;
     const SplashExtension& extension = report.extension;
     settings.waitForTarget = extension.waitForTarget;
     if (extension.shaped) {
@@ -371,6 +379,7 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     splash.requirementsMessage =
         utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
     splash.imageOption = options.imageOption;
+    splash.skippedText = codePageRecord(options.codePage);
     splash.extension.waitForTarget = options.waitForTarget;
     splash.extension.shaped = picture.keyed;
     splash.extension.keyColour = picture.keyColour;

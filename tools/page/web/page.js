@@ -430,8 +430,14 @@ function listen() {
 }
 
 async function start() {
+  // An opened splash is read in the code page it records unless the author names another.
   const openCodePage = byId('open-code-page');
   openCodePage.innerHTML = byId('code-page').innerHTML;
+  openCodePage.options[0].textContent = 'The one it records (1252 if none)';
+  const western = document.createElement('option');
+  western.value = '1252';
+  western.textContent = '1252 Western European';
+  openCodePage.insertBefore(western, openCodePage.options[1]);
   page.module = await createSplashpack();
   const version = answerOf(page.module._page_version());
   byId('version').textContent = 'splashpack ' + version.version + ', player: ' +
