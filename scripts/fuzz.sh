@@ -28,6 +28,7 @@ done
 # the picture intake target keeps to smaller ones, which it reads faster).
 targets="payload_reader_fuzzer payload payload.dict 8192
 settings_decoder_fuzzer settings payload.dict 8192
+splash_extension_fuzzer extension payload.dict 1024
 bitmap_format_fuzzer bitmap bitmap.dict 70000
 sound_check_fuzzer wave wave.dict 8192
 exif_orientation_fuzzer exif exif.dict 4096

@@ -64,7 +64,11 @@ TEST(SplashReport, TextShowsEverySetting) {
                   "Minimum colour      16 bit\n"
                   "Message             \"Say \"hi\"\\n\"\n"
                   "Image option        7\n"
-                  "Code page           1252 (the splash records none)\n",
+                  "Code page           1252 (the splash records none)\n"
+                  "Wait for target     no\n"
+                  "Shape               none\n"
+                  "Fades               none\n"
+                  "Later Windows       no: the version test is exact\n",
               reportText(report));
 }
 

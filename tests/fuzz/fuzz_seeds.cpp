@@ -1,7 +1,7 @@
-// Writes the inputs the fuzz targets start from: whole splash files (some signed) and bare payload
-// blocks made by the payload writer, small BMPs of each accepted bit count, pictures of every kind
-// written by the encoders of Debian's libpng, libjpeg-turbo and giflib, and copies of the BMP test
-// corpus and the tests' JPEGs when their folders are given.
+// Writes the inputs the fuzz targets start from: whole splash files (some signed), bare payload
+// blocks and extensions made by the payload writer, small BMPs of each accepted bit count,
+// pictures of every kind written by the encoders of Debian's libpng, libjpeg-turbo and giflib,
+// and copies of the BMP test corpus and the tests' JPEGs when their folders are given.
 //   fuzz_seeds <corpus folder> [<BMP corpus folder> [<pictures folder>]]
 #include "payload_writer.h"
 
@@ -121,6 +121,19 @@ std::vector<SplashDescription> splashes() {
     limits.colourDepth = std::string(99, '9');
     limits.requirementsMessage = std::string(300, 'm');
     all.push_back(limits);
+
+    SplashDescription extended = full;
+    extended.extension.waitForTarget = true;
+    extended.extension.shaped = true;
+    extended.extension.keyColour = KeyColour{255, 0, 255};
+    extended.extension.fadeIn = 300;
+    extended.extension.fadeOut = 600;
+    extended.extension.laterWindows = true;
+    all.push_back(extended);
+
+    SplashDescription fadeOnly = palette;
+    fadeOnly.extension.fadeOut = 1000;
+    all.push_back(fadeOnly);
     return all;
 }
 
@@ -484,8 +497,9 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
     const fs::path waveSeeds = corpus / "wave";
     const fs::path exifSeeds = corpus / "exif";
     const fs::path pictureSeeds = corpus / "picture";
-    for (const fs::path& folder :
-         {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds, pictureSeeds}) {
+    const fs::path extensionSeeds = corpus / "extension";
+    for (const fs::path& folder : {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds,
+                                   pictureSeeds, extensionSeeds}) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -503,6 +517,8 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
         writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
         writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
         writeFile(payloadSeeds / (name + "-signed.exe"), signedSplash(block, (index - 1) * 3 % 8));
+        if (splash.extension.any())
+            writeFile(extensionSeeds / (name + ".ext"), extensionBytes(splash.extension));
     }
 
     const struct {

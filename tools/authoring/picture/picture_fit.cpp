@@ -3,6 +3,7 @@
 #include "picture_fit.h"
 
 #include "message_text.h"
+#include "picture_key.h"
 #include "screen_values.h"
 #include "tool_error.h"
 
@@ -39,7 +40,13 @@ void fitPicture(PreparedPicture& picture, const InputSource& file, const std::st
         return;
     try {
         ByteVector bmp = picture.unchanged ? file.readAll() : std::move(picture.bitmap);
-        picture.bitmap = encodeBitmap24(resizePicture(decodeShownBitmap(bmp), fitted), Rgb{});
+        RgbaPicture shown = decodeShownBitmap(bmp);
+        if (picture.keyed)
+            hideKeyColour(shown, picture.keyColour);
+        RgbaPicture resized = resizePicture(shown, fitted);
+        if (picture.keyed)
+            showKeyColour(resized, picture.keyColour);
+        picture.bitmap = encodeBitmap24(resized, Rgb{});
     } catch (const InputError& error) {
         throw InputError("picture \"" + name + "\" " + error.what());
     } catch (const std::bad_alloc&) {

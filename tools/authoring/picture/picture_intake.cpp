@@ -6,6 +6,7 @@
 #include "message_text.h"
 #include "picture_decoders.h"
 #include "picture_fit.h"
+#include "picture_key.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
@@ -163,6 +164,23 @@ void takeDecoderFacts(PreparedPicture& prepared, PictureDecoder& decoder) {
                              decoder.warnings.end());
 }
 
+// The 24-bit BMP of a decoded picture, its transparent pixels shown over the background or, when
+// the author cuts them out, in a key colour of their own.
+void encodeDecoded(PreparedPicture& prepared, RgbaPicture& picture, const PictureLimits& limits,
+                   const char* transparentNote) {
+    if (limits.cutTransparent &&
+        cutTransparentPixels(picture, limits.background, prepared.keyColour)) {
+        prepared.keyed = true;
+        prepared.notes.push_back("has pixels below half opacity; they take the key colour " +
+                                 keyColourText(prepared.keyColour) +
+                                 ", which the splash cuts out of its window");
+    } else if (hasTransparency(picture)) {
+        prepared.notes.push_back(std::string(transparentNote) + colourText(limits.background) +
+                                 " (--background)");
+    }
+    prepared.bitmap = encodeBitmap24(picture, limits.background);
+}
+
 // Why the player refuses a BMP that can still be converted; empty for one that cannot.
 std::string convertibleReason(BitmapVerdict verdict, const ByteVector& file) {
     switch (verdict) {
@@ -234,18 +252,22 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits, Win
     BitmapVerdict verdict = file.size() > 0xFFFFFFFFu
                                 ? BitmapVerdict::pixelsOutside
                                 : checkBitmap(file.data(), static_cast<UINT>(file.size()), layout);
-    if (verdict == BitmapVerdict::accepted) {
+    const bool alphaBytes =
+        verdict == BitmapVerdict::accepted && hasAlphaBytes(file.data(), file.size(), layout);
+    if (verdict == BitmapVerdict::accepted && !(alphaBytes && limits.cutTransparent)) {
         measured = WindowSize{static_cast<UINT>(layout.width), layout.absoluteHeight};
         prepared = acceptedBitmap(layout, file.size(), limits);
         if (PictureTarget(measured.width, measured.height, 1, limits).shrinks())
             return shrunkBitmap(file, limits);
-        if (hasAlphaBytes(file.data(), file.size(), layout))
+        if (alphaBytes)
             prepared.warnings.push_back(ignoredAlphaWarning());
         prepared.bitmap = std::move(file);
         return prepared;
     }
 
-    std::string reason = convertibleReason(verdict, file);
+    // A 32-bit picture whose fourth bytes are opacity is read for them when they are cut out.
+    std::string reason =
+        alphaBytes ? "32 bits a pixel with opacity" : convertibleReason(verdict, file);
     if (reason.empty()) {
         // The headers' own reading names the damage better where it can.
         readBmpHeader(file);
@@ -282,12 +304,9 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits, Win
     prepared.width = picture.width;
     prepared.height = picture.height;
     prepared.sourceFormat = "BMP the player does not read (" + reason + ")";
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has undrawn or transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
+    encodeDecoded(prepared, picture, limits, "has undrawn or transparent pixels; they show ");
     if (target.shrinks())
         prepared.notes.push_back(target.shrinkNote());
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
     return prepared;
 }
 
@@ -319,12 +338,9 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     if (decoder->frames > 1)
         prepared.notes.push_back("has " + std::to_string(decoder->frames) +
                                  " frames; the splash shows the first");
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
+    encodeDecoded(prepared, picture, limits, "has transparent pixels; they show ");
     if (target.shrinks())
         prepared.notes.push_back(target.shrinkNote());
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
     return prepared;
 }
 
@@ -392,6 +408,10 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
         PreparedPicture prepared = format == PictureFormat::bmp
                                        ? prepareBitmap(file, limits, measured)
                                        : prepareDecodable(file, format, limits, measured);
+        if (limits.cutTransparent && !prepared.keyed)
+            prepared.warnings.push_back(
+                "has no pixel below half opacity: nothing is cut out, and the splash shows as a "
+                "rectangle");
         // A BMP the player reads stays one when the fit shrinks it: only the fit is news.
         if (prepared.converted && prepared.sourceFormat != "BMP")
             prepared.notes.insert(prepared.notes.begin(),
@@ -451,9 +471,12 @@ PreparedPicture preparePicture(const InputSource& file, const std::string& name,
             // Only a 32-bit picture is read whole here, for its fourth bytes.
             if (layout.bitCount == 32) {
                 ByteVector bytes = file.readAll();
-                if (hasAlphaBytes(bytes.data(), bytes.size(), layout))
+                if (hasAlphaBytes(bytes.data(), bytes.size(), layout)) {
+                    if (limits.cutTransparent)
+                        return preparePicture(std::move(bytes), name, limits);
                     prepared.warnings.push_back("picture \"" + name + "\" " +
                                                 ignoredAlphaWarning());
+                }
             }
             return prepared;
         } catch (const InputError& error) {

@@ -6,6 +6,7 @@
 #include "input_source.h"
 #include "payload_writer.h"
 #include "setting_values.h"
+#include "splash_extension.h"
 #include "window_layout.h"
 
 #include <cstdint>
@@ -26,6 +27,9 @@ struct PictureLimits {
     bool reshapeFollows = false;
     UINT fitWidth = 0; // the fit's screen, with fitFollows
     UINT fitHeight = 0;
+    // Pixels below half opacity are cut out of the splash: they take a key colour that no other
+    // pixel shows, instead of the background.
+    bool cutTransparent = false;
 };
 
 struct PreparedPicture {
@@ -37,7 +41,9 @@ struct PreparedPicture {
     UINT height = 0;
     std::vector<std::string> notes; // what the conversion did, for the author
     std::vector<std::string>
-        warnings; // where the player draws it otherwise than the author may expect
+        warnings;       // where the player draws it otherwise than the author may expect
+    bool keyed = false; // the pixels of `keyColour` are cut out of the splash
+    KeyColour keyColour;
 };
 
 // Prepares the picture whose file bytes are `file` (moved in: a BMP that goes in byte for byte

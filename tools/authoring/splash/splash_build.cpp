@@ -10,6 +10,7 @@
 #include "picture_colours.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
+#include "picture_key.h"
 #include "player_bytes.h"
 #include "screen_values.h"
 #include "sound_check.h"
@@ -108,6 +109,23 @@ bool isShortName(const std::string& stored) {
     return stored.find_first_of(" +,;=[]") == std::string::npos;
 }
 
+// Warnings about the settings beyond the format.
+void extensionWarnings(const BuildSettings& options, std::vector<std::string>& warnings) {
+    const UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
+    if (options.waitForTarget && settled < options.launchDelay)
+        warnings.push_back("--wait-for-target has no effect: the window hides after " +
+                           ms(settled) + ", before the launch at " + ms(options.launchDelay));
+    if (options.fadeIn == 0 && options.fadeOut == 0)
+        return;
+    if (options.versionList.find_first_of("1234") != std::string::npos)
+        warnings.push_back("fades show on Windows 2000 and later only: on Windows 95, 98, Me and "
+                           "NT 4 the splash shows and closes at once");
+    if (std::uint64_t(options.fadeIn) + options.fadeOut > settled)
+        warnings.push_back("the fade-in of " + ms(options.fadeIn) + " and the fade-out of " +
+                           ms(options.fadeOut) + " take longer than the display time of " +
+                           ms(settled) + ": they overlap, and the splash never shows fully");
+}
+
 } // namespace
 
 std::vector<std::string> settingsWarnings(const BuildSettings& options,
@@ -115,9 +133,10 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
     std::vector<std::string> warnings;
     std::string named = versionListInWords(options.versionList);
     bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
-    warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
-                       " --versions: every later Windows (Vista and newer, also XP x64 and "
-                       "Server 2003) refuses the splash with the requirements message");
+    if (!options.laterWindows)
+        warnings.push_back("only Windows " + named + (one ? " meets" : " meet") +
+                           " --versions: every later Windows (Vista and newer, also XP x64 and "
+                           "Server 2003) refuses the splash with the requirements message");
 
     UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
     if (settled != options.displayTime)
@@ -161,6 +180,7 @@ std::vector<std::string> settingsWarnings(const BuildSettings& options,
                            "; the player shows them as written only on a Windows whose ANSI "
                            "code page is " +
                            std::to_string(options.codePage));
+    extensionWarnings(options, warnings);
     return warnings;
 }
 
@@ -271,6 +291,17 @@ BuildSettings settingsOfSplash(const SplashReport& report) {
     settings.message = report.requirementsMessage;
     settings.imageOption = report.imageOption;
     settings.codePage = report.codePage;
+    const SplashExtension& extension = report.extension;
+    settings.waitForTarget = extension.waitForTarget;
+    if (extension.shaped) {
+        // The stored picture already carries the key where it is cut out.
+        settings.shape = PictureShape::keyColour;
+        settings.keyColour =
+            Rgb{extension.keyColour.red, extension.keyColour.green, extension.keyColour.blue};
+    }
+    settings.fadeIn = extension.fadeIn;
+    settings.fadeOut = extension.fadeOut;
+    settings.laterWindows = extension.laterWindows;
     return settings;
 }
 
@@ -286,8 +317,14 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
     limits.reshapeFollows = limits.fitFollows || options.colours != PictureColours::all;
     limits.fitWidth = options.fitWidth;
     limits.fitHeight = options.fitHeight;
+    limits.cutTransparent = options.shape == PictureShape::transparency;
     const InputSource& pictureFile = *inputs.picture;
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
+    if (options.shape == PictureShape::keyColour) {
+        picture.keyed = true;
+        picture.keyColour =
+            KeyColour{options.keyColour.red, options.keyColour.green, options.keyColour.blue};
+    }
     if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
@@ -344,6 +381,19 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
     splash.imageOption = options.imageOption;
     splash.skippedText = codePageRecord(options.codePage);
+    splash.extension.waitForTarget = options.waitForTarget;
+    splash.extension.shaped = picture.keyed;
+    splash.extension.keyColour = picture.keyColour;
+    splash.extension.fadeIn = options.fadeIn;
+    splash.extension.fadeOut = options.fadeOut;
+    splash.extension.laterWindows = options.laterWindows;
+    if (options.shape == PictureShape::keyColour &&
+        !keyColourCutsOut(picture.unchanged ? pictureFile.readAll() : splash.picture,
+                          picture.keyColour))
+        outcome.warnings.push_back("no pixel of the picture has the key colour " +
+                                   keyColourText(picture.keyColour) +
+                                   " (--cut-colour): nothing is cut out, and the splash shows "
+                                   "as a rectangle");
 
     // A picture that goes in unchanged is copied from its input into the output by the
     // front-end, never held here whole.

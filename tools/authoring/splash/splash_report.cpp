@@ -7,6 +7,7 @@
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
+#include "picture_key.h"
 #include "player_bytes.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
@@ -184,6 +185,33 @@ void describePlayerAndTable(SplashReport& report, const ByteVector& file,
         report.tableBytes = readLittleEndian32(&file[entry + 4]);
         report.payloadBeforeTable = trailerEnd <= report.tableOffset;
     }
+}
+
+std::string waitLine(const SplashReport& r) {
+    if (!r.extension.waitForTarget)
+        return "no";
+    return "yes: after the launch the splash closes once the target shows a window or ends, at "
+           "the latest at " +
+           std::to_string(r.settledDisplayTime) + " ms";
+}
+
+std::string shapeLine(const SplashReport& r) {
+    if (!r.extension.shaped)
+        return "none";
+    return "the pixels of " + keyColourText(r.extension.keyColour) + " are cut out of the window" +
+           (keyColourCutsOut(r.picture, r.extension.keyColour) ? "" : "; the picture has none");
+}
+
+std::string fadesLine(const SplashReport& r) {
+    if (r.extension.fadeIn == 0 && r.extension.fadeOut == 0)
+        return "none";
+    return "in " + std::to_string(r.extension.fadeIn) + " ms, out " +
+           std::to_string(r.extension.fadeOut) + " ms, on Windows 2000 and later";
+}
+
+std::string laterWindowsLine(const SplashReport& r) {
+    return r.extension.laterWindows ? "yes: every Windows later than XP passes the version test"
+                                    : "no: the version test is exact";
 }
 
 std::string playerLine(const SplashReport& report) {
@@ -379,6 +407,7 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
     report.resolution = settings.requiredResolution;
     report.colourBits = settings.requiredColourBits;
     report.imageOption = settings.imageOption;
+    report.extension = settings.extension;
     settings.release();
     readTextsIn(report,
                 codePage != 0                  ? codePage
@@ -467,6 +496,10 @@ std::string reportText(const SplashReport& r) {
                 : "\"" + escapedLine(r.requirementsMessage) + "\"");
     addLine(text, "Image option", std::to_string(r.imageOption));
     addLine(text, "Code page", codePageLine(r));
+    addLine(text, "Wait for target", waitLine(r));
+    addLine(text, "Shape", shapeLine(r));
+    addLine(text, "Fades", fadesLine(r));
+    addLine(text, "Later Windows", laterWindowsLine(r));
     return text;
 }
 
@@ -544,6 +577,12 @@ std::string reportJson(const SplashReport& r) {
     json["imageOption"] = r.imageOption;
     json["codePage"] = r.codePage;
     json["recordedCodePage"] = r.recordedCodePage == 0 ? Json(nullptr) : Json(r.recordedCodePage);
+    json["waitForTarget"] = r.extension.waitForTarget;
+    json["keyColour"] =
+        r.extension.shaped ? Json(keyColourText(r.extension.keyColour)) : Json(nullptr);
+    json["fadeInMs"] = r.extension.fadeIn;
+    json["fadeOutMs"] = r.extension.fadeOut;
+    json["laterWindows"] = r.extension.laterWindows;
     return jsonText(json);
 }
 

@@ -63,6 +63,7 @@ struct SplashReport {
     UINT codePage = defaultCodePage;
     UINT recordedCodePage = 0;
     bool codePageGiven = false;
+    SplashExtension extension; // all off for a splash without one
 };
 
 // Reads the stored target and message again, in `codePage`, as the reader named it.
