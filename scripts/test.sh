@@ -44,7 +44,9 @@ cmake --preset release -DSPLASH_WERROR=ON >/dev/null
 cmake --build --preset release -j "$jobs"
 (cd build/release && cpack -G DEB)
 # Debian's policy asks every package for its copyright file.
-dpkg-deb -c build/release/splashpack_*_amd64.deb | grep -q " ./usr/share/doc/splashpack/copyright$"
+# The listing is read whole first: a grep that stops at its first match would cut the pipe.
+contents=$(dpkg-deb -c build/release/splashpack_*_amd64.deb)
+grep -q " ./usr/share/doc/splashpack/copyright$" <<<"$contents"
 # The page: the same core built by emscripten into a folder of static files, tested in Debian's
 # chromium against the release tool, and against splashpack.exe under Wine in one table of
 # splashes (tests/page starts and stops its own server, browser and, unless it is up, Wine rig).
