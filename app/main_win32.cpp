@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "screen_values.h"
 #include "sound_library_win32.h"
+#include "splash_effects_win32.h"
 #include "splash_image.h"
 #include "splash_settings.h"
 #include "timer_utils.h"
@@ -68,8 +69,9 @@ bool showSplash(HINSTANCE instance, int showCommand) {
     const WindowPlacement place =
         layoutSplashWindow(pictureValid, pictureWidth, pictureHeight, screen);
 
-    splashWindow = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, windowClassName, windowTitle,
-                                   WS_POPUP, static_cast<int>(place.x), static_cast<int>(place.y),
+    prepareSplashEffects();
+    splashWindow = CreateWindowExA(splashExtendedStyle(), windowClassName, windowTitle, WS_POPUP,
+                                   static_cast<int>(place.x), static_cast<int>(place.y),
                                    static_cast<int>(place.width), static_cast<int>(place.height),
                                    NULL, NULL, instance, NULL);
     if (splashWindow == NULL) {
@@ -79,6 +81,7 @@ bool showSplash(HINSTANCE instance, int showCommand) {
     }
     splashImage->attachToWindow(splashWindow, place.width, place.height,
                                 splashSettings.imageOption);
+    applySplashEffects(splashWindow, place.width, place.height);
     ShowWindow(splashWindow, showCommand);
     // The first paint arms both timers: display time and launch delay count from here.
     UpdateWindow(splashWindow);

@@ -4,6 +4,7 @@
 
 #include "resource.h"
 #include "sound_library_win32.h"
+#include "splash_effects_win32.h"
 #include "splash_image.h"
 #include "splash_settings.h"
 #include "target_launcher.h"
@@ -72,6 +73,10 @@ void onTimer(HWND window, WPARAM timerId) {
         onLaunchTimer(window);
     else if (timerId == displayTimerId)
         onDisplayTimer(window);
+    else if (timerId == watchTimerId)
+        onWatchTimer(window);
+    else if (timerId == fadeTimerId)
+        onFadeTimer(window);
 }
 
 // Esc arrives as command 105 through the accelerator table; every other command, the one the
@@ -146,6 +151,8 @@ void stopSplashSound() {
 void abandonSplash(HWND window) {
     splashAbandoned = true;
     TimerUtils::KillTimer(bothTimers);
+    stopSplashEffects(window);
+    stopWatchingTarget(window);
     stopSplashSound();
     if (window != NULL)
         ShowWindow(window, SW_HIDE);
@@ -156,6 +163,8 @@ void shutdownSplash(HWND window) {
         return;
     shutdownStarted = true;
     TimerUtils::KillTimer(bothTimers);
+    stopSplashEffects(window);
+    stopWatchingTarget(window);
     // The sound plays from the payload's bytes: it stops before they are released.
     stopSplashSound();
     if (!targetLaunched)

@@ -10,14 +10,12 @@ constexpr DWORD searchSystemDirectoryOnly = 0x00000800; // LOAD_LIBRARY_SEARCH_S
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesCall)(DWORD);
 typedef BOOL(WINAPI* SetDllDirectoryCall)(LPCSTR);
 
-// A call of kernel32 that only newer Windows has; resolved at run time so that old Windows
-// still starts the player.
-template <typename Call> Call kernelCall(const char* name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel != NULL ? callAt<Call>(GetProcAddress(kernel, name)) : nullptr;
-}
-
 } // namespace
+
+FARPROC kernelAddress(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel != NULL ? GetProcAddress(kernel, name) : nullptr;
+}
 
 void restrictLibrarySearch() {
     // Windows 8, and Vista or 7 with the loader update.

@@ -19,3 +19,12 @@ HMODULE loadSystemLibrary(const char* fileName);
 template <typename Call> Call callAt(FARPROC address) {
     return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(address));
 }
+
+// The address of a kernel32 function that not every Windows has; null where it is missing.
+FARPROC kernelAddress(const char* name);
+
+// A call of kernel32 that not every Windows has, looked up at run time so that old Windows still
+// starts the player; null where it is missing.
+template <typename Call> Call kernelCall(const char* name) {
+    return callAt<Call>(kernelAddress(name));
+}

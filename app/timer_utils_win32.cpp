@@ -1,6 +1,7 @@
 // The two splash timers as system timers of the splash window, without callbacks.
 #include "timer_utils.h"
 
+#include "splash_effects_win32.h"
 #include "splash_settings.h"
 #include "text_error.h"
 
@@ -40,8 +41,10 @@ void TimerUtils::KillTimer(UINT selector) {
 }
 
 void armSplashTimers(HWND window) {
-    if (!TimerUtils::IsTimerActive(displayTimerId))
+    if (!TimerUtils::IsTimerActive(displayTimerId)) {
         TimerUtils::SetTimer(window, splashSettings.displayTime, displayTimerId);
+        followDisplayTimer(window);
+    }
     if (!TimerUtils::IsTimerActive(launchTimerId))
         TimerUtils::SetTimer(window, splashSettings.launchDelay, launchTimerId);
 }

@@ -31,10 +31,10 @@ try {
     build.push((await settle(() => setValue('display-time', i % 2 ? '3s' : '4s'))).build);
 
   await settle(() => chooser.uploadFile(previewPicture));
-  await settle(() => setValue('screen-size', '1024x768'));
+  await settle(() => setValue('preview-screen', '1024x768'));
   const preview = [];
   for (let i = 0; i < runs; i++)
-    preview.push((await settle(() => setValue('screen-depth', i % 2 ? '32' : '24'))).preview);
+    preview.push((await settle(() => setValue('preview-depth', i % 2 ? '32' : '24'))).preview);
   console.log(JSON.stringify({build_ms: build, preview_ms: preview}));
 } finally {
   await browser.close();

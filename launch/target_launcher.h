@@ -6,6 +6,9 @@
 
 // False until the first launchTarget; never cleared.
 extern bool targetLaunched;
+// The process the last openTargetFile started, when the splash waits for its target and the
+// shell gave one; NULL otherwise. launchTarget hands it on to the watch.
+extern HANDLE launchedProcess;
 
 // Launches the target unless that has been done: `window` owns the reports, and is hidden and
 // destroyed when the launch fails.

@@ -4,6 +4,7 @@
 
 #include "launch_paths.h"
 #include "splash_app.h"
+#include "splash_effects_win32.h"
 #include "splash_settings.h"
 #include "timer_utils.h"
 
@@ -12,6 +13,7 @@
 #include <string>
 
 bool targetLaunched = false;
+HANDLE launchedProcess = NULL;
 
 #ifndef _WIN64
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit extended shell record is 60 bytes");
@@ -69,21 +71,25 @@ UINT_PTR openTargetFile() {
         ZeroMemory(associated, sizeof(associated));
         const UINT_PTR found =
             reinterpret_cast<UINT_PTR>(FindExecutableA(path.c_str(), NULL, associated));
-        if (found > shellErrorLimit && needsExtendedOpen(associated)) {
+        // The word processor is opened with the extended call and the "open" verb. A splash
+        // that waits for its target needs the started process, which only the extended call
+        // gives: it then stands for the plain call with the same file, verb and show command,
+        // and shows no box of the shell's own, so that failures are reported with the same texts.
+        const bool extended = found > shellErrorLimit && needsExtendedOpen(associated);
+        const bool waiting = splashSettings.extension.waitForTarget;
+        if (extended || waiting) {
             SHELLEXECUTEINFOA info;
             ZeroMemory(&info, sizeof(info));
             info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
-            info.hwnd = NULL;
-            info.lpVerb = "open";
+            info.fMask = SEE_MASK_FLAG_NO_UI | (extended ? SEE_MASK_FLAG_DDEWAIT : 0) |
+                         (waiting ? SEE_MASK_NOCLOSEPROCESS : 0);
+            info.lpVerb = extended ? "open" : NULL;
             info.lpFile = path.c_str();
-            info.lpParameters = NULL;
-            info.lpDirectory = NULL;
             info.nShow = SW_SHOWNORMAL;
-            info.hInstApp = NULL;
             // Only hInstApp tells the outcome; the call's own result is not looked at.
             ShellExecuteExA(&info);
             result = reinterpret_cast<UINT_PTR>(info.hInstApp);
+            launchedProcess = info.hProcess;
         } else {
             result = reinterpret_cast<UINT_PTR>(
                 ShellExecuteA(NULL, NULL, path.c_str(), NULL, NULL, SW_SHOWNORMAL));
@@ -102,6 +108,7 @@ void launchTarget(HWND window) {
 
     if (splashSettings.targetFile.empty()) {
         TimerUtils::KillTimer(bothTimers);
+        stopSplashEffects(window);
         stopSplashSound();
         MessageBoxA(window, unknownTargetText, unknownTargetCaption, MB_ICONWARNING);
         rearmAfterReport(window);
@@ -113,11 +120,18 @@ void launchTarget(HWND window) {
     if (needsOpenWith(shellCodeOf(result))) {
         result = openWithDialog(error);
     }
-    if (launchSucceeded(shellCodeOf(result), error))
+    HANDLE process = launchedProcess;
+    launchedProcess = NULL;
+    if (launchSucceeded(shellCodeOf(result), error)) {
+        watchTarget(window, process);
         return;
+    }
+    if (process != NULL)
+        CloseHandle(process);
 
     const std::string text = cannotRunFileText(splashSettings.targetFile);
     TimerUtils::KillTimer(bothTimers);
+    stopSplashEffects(window);
     stopSplashSound();
     ShowWindow(window, SW_HIDE);
     MessageBoxA(window, text.c_str(), cannotRunFileCaption, MB_ICONWARNING);

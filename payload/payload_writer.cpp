@@ -45,6 +45,12 @@ void appendFixedText(ByteVector& bytes, const std::string& text, const char* wha
     bytes.insert(bytes.end(), fixedFieldSize - text.size(), 0);
 }
 
+void appendEntry(ByteVector& bytes, UINT tag, const ByteVector& data) {
+    appendNumber(bytes, tag);
+    appendNumber(bytes, static_cast<UINT>(data.size()));
+    appendBytes(bytes, data);
+}
+
 // The block's size, after every check that the player could read the block back, for a
 // picture of `pictureSize` bytes.
 std::uint64_t checkedBlockSize(const SplashDescription& splash, std::uint64_t pictureSize) {
@@ -55,7 +61,8 @@ std::uint64_t checkedBlockSize(const SplashDescription& splash, std::uint64_t pi
     checkNoNul(splash.skippedText, "skipped text");
     std::uint64_t total = 4 + pictureSize + 4 + splash.sound.size() + splash.targetFile.size() + 1 +
                           8 + 3 * fixedFieldSize + splash.requirementsMessage.size() + 1 +
-                          splash.skippedText.size() + 1 + splash.skippedBytes.size() + 4;
+                          splash.skippedText.size() + 1 + splash.skippedBytes.size() + 4 +
+                          extensionBytes(splash.extension).size();
     checkSize(total, "payload block");
     return total;
 }
@@ -74,6 +81,7 @@ void appendBlockAfterPicture(ByteVector& bytes, const SplashDescription& splash)
     appendText(bytes, splash.skippedText);
     bytes.insert(bytes.end(), splash.skippedBytes.begin(), splash.skippedBytes.end());
     appendNumber(bytes, splash.imageOption);
+    appendBytes(bytes, extensionBytes(splash.extension));
 }
 
 // The fields of the block, in their order, added to `bytes`.
@@ -104,6 +112,31 @@ void appendTrailer(ByteVector& image, std::uint64_t blockSize) {
 }
 
 } // namespace
+
+ByteVector extensionBytes(const SplashExtension& extension) {
+    if (!extension.any())
+        return ByteVector();
+    ByteVector entries;
+    if (extension.waitForTarget)
+        appendEntry(entries, extensionTagWaitForTarget, ByteVector());
+    if (extension.shaped)
+        appendEntry(entries, extensionTagShape,
+                    ByteVector{extension.keyColour.red, extension.keyColour.green,
+                               extension.keyColour.blue, 0});
+    if (extension.fadeIn != 0 || extension.fadeOut != 0) {
+        ByteVector times;
+        appendNumber(times, extension.fadeIn);
+        appendNumber(times, extension.fadeOut);
+        appendEntry(entries, extensionTagFades, times);
+    }
+    if (extension.laterWindows)
+        appendEntry(entries, extensionTagLaterWindows, ByteVector());
+    ByteVector bytes(extensionMarker, extensionMarker + sizeof extensionMarker);
+    appendNumber(bytes, extensionVersion);
+    appendNumber(bytes, static_cast<UINT>(entries.size()));
+    appendBytes(bytes, entries);
+    return bytes;
+}
 
 ByteVector buildPayloadBlock(const SplashDescription& splash) {
     const std::uint64_t total = checkedBlockSize(splash, splash.picture.size());

@@ -2,6 +2,7 @@
 // back, and the trailer that lets the reader find it.
 #pragma once
 
+#include "splash_extension.h"
 #include "text_error.h"
 
 #include <array>
@@ -25,7 +26,14 @@ struct SplashDescription {
     std::string skippedText; // carried in the block, ignored by the player
     std::array<unsigned char, 8> skippedBytes{};
     UINT imageOption = 0;
+    // Written after the image option only when a setting is on, so that a splash without them
+    // is byte for byte what it was before the extension existed.
+    SplashExtension extension;
 };
+
+// The extension's bytes for `extension`, as the block carries it after the image option; empty
+// when no setting is on.
+ByteVector extensionBytes(const SplashExtension& extension);
 
 // The payload block for `splash`. Raises a text exception for what the player could not read
 // back: a text holding a NUL, a fixed-field text of 100 or more characters, a picture, sound or

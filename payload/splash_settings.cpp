@@ -3,6 +3,7 @@
 
 #include "little_endian.h"
 #include "payload_reader.h"
+#include "splash_extension.h"
 
 #include <cstring>
 
@@ -45,6 +46,13 @@ class BlockReader {
     std::string takeFixedText() {
         const unsigned char* start = take(fixedFieldSize);
         return std::string(reinterpret_cast<const char*>(start), textLength(start, fixedFieldSize));
+    }
+
+    // The bytes from the current offset to the block's end.
+    const unsigned char* rest(UINT& length) {
+        const unsigned char* start = block(offset);
+        length = block.size - offset;
+        return start;
     }
 
     // A view of `length` bytes at the current offset. The record only reads through it;
@@ -97,6 +105,11 @@ void SplashSettings::decode(const DataContent& block) {
     reader.takeText(); // a text the player has no use for
     reader.take(8);    // bytes the player has no use for
     imageOption = reader.takeNumber();
+    // What follows the image option is the project's own extension when it is there and whole;
+    // anything else there is ignored, as the format says.
+    UINT restLength = 0;
+    const unsigned char* rest = reader.rest(restLength);
+    readSplashExtension(rest, restLength, extension);
 }
 
 void SplashSettings::release() {

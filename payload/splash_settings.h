@@ -4,6 +4,7 @@
 #include "data_content.h"
 #include "os_version.h"
 #include "screen_values.h"
+#include "splash_extension.h"
 
 #include <cstdint>
 #include <string>
@@ -33,6 +34,8 @@ class SplashSettings {
     ScreenResolution requiredResolution;
     std::int32_t requiredColourBits = 0;
     std::string requirementsMessage;
+    // Settings beyond the format, from the bytes after the image option; all off without them.
+    SplashExtension extension;
     DataContent payload; // owner of the whole block
 };
 

@@ -129,3 +129,13 @@ std::string formatVersionSet(const VersionSet& versions) {
 VersionSet::const_iterator findVersion(const VersionSet& versions, const OsVersion& version) {
     return versions.find(version);
 }
+
+bool isLaterThanXp(const OsVersion& version) {
+    return version.platformId == 2 &&
+           (version.major > 5 || (version.major == 5 && version.minor > 1));
+}
+
+bool versionAllowed(const VersionSet& versions, const OsVersion& version, bool laterWindows) {
+    return findVersion(versions, version) != versions.end() ||
+           (laterWindows && isLaterThanXp(version));
+}

@@ -46,3 +46,11 @@ std::string formatVersionSet(const VersionSet& versions);
 
 // Exact lookup: only an equal triple is found; no range or family matching.
 VersionSet::const_iterator findVersion(const VersionSet& versions, const OsVersion& version);
+
+// True for a release of the NT line later than XP (5.1): XP x64 and Server 2003 (5.2), Vista and
+// everything after (6.0 and up; Windows 8.1 and later report 6.2 to a program without a manifest).
+bool isLaterThanXp(const OsVersion& version);
+
+// The version test: `version` is in `versions`, or, when the splash lets later Windows run it,
+// a release later than XP.
+bool versionAllowed(const VersionSet& versions, const OsVersion& version, bool laterWindows);

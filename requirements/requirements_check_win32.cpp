@@ -17,8 +17,8 @@ RequirementsFindings findingsForThisSystem() {
     RequirementsFindings findings;
 
     const OsVersion version = currentOsVersion();
-    findings.versionMet = findVersion(splashSettings.requiredVersions, version) !=
-                          splashSettings.requiredVersions.end();
+    findings.versionMet = versionAllowed(splashSettings.requiredVersions, version,
+                                         splashSettings.extension.laterWindows);
     findings.allowedVersions = formatVersionSet(splashSettings.requiredVersions);
     findings.currentVersion = versionName(version);
 

@@ -156,19 +156,24 @@ TEST(PalettePicture, SystemColoursAreTheOnlyOnesUsed) {
 TEST(SoundConversion, AToneKeepsItsPitchAndLength) {
     struct Row {
         unsigned channels, bits, formatTag;
+        std::uint32_t inRate;
         SoundTarget target;
         std::uint32_t rate;
         unsigned outBits, outChannels;
     } rows[] = {
-        {2, 16, 1, {22050, 0, true}, 22050, 16, 1},   {2, 16, 1, {11025, 8, false}, 11025, 8, 2},
-        {1, 24, 1, {0, 16, false}, 44100, 16, 1},     // 24-bit into what 95 and NT 4 play
-        {1, 32, 3, {0, 0, false}, 44100, 16, 1},      // float into plain PCM
-        {2, 16, 0xFFFE, {0, 0, false}, 44100, 16, 2}, // extensible into format 1
+        {2, 16, 1, 44100, {22050, 0, true}, 22050, 16, 1},
+        {2, 16, 1, 44100, {11025, 8, false}, 11025, 8, 2},
+        {2, 24, 1, 48000, {11025, 0, false}, 11025, 16, 2},  // rates of no whole ratio
+        {1, 16, 1, 8000, {11025, 0, false}, 11025, 16, 1},   // a rate that grows
+        {1, 24, 1, 44100, {0, 16, false}, 44100, 16, 1},     // 24-bit into what 95 and NT 4 play
+        {1, 32, 3, 44100, {0, 0, false}, 44100, 16, 1},      // float into plain PCM
+        {2, 16, 0xFFFE, 44100, {0, 0, false}, 44100, 16, 2}, // extensible into format 1
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.bits) + " bit, format " + std::to_string(row.formatTag));
+        SCOPED_TRACE(std::to_string(row.bits) + " bit, format " + std::to_string(row.formatTag) +
+                     ", " + std::to_string(row.inRate) + " Hz");
         const std::vector<unsigned char> in =
-            toneWave(row.channels, 44100, row.bits, row.formatTag, 1.0, 440);
+            toneWave(row.channels, row.inRate, row.bits, row.formatTag, 1.0, 440);
         const std::vector<unsigned char> out = convertSound(in, "t.wav", row.target);
         const DecodedSound sound = decodeWav(out.data(), out.size(), "out");
         EXPECT_EQ(1u, sound.formatTag);
@@ -178,6 +183,63 @@ TEST(SoundConversion, AToneKeepsItsPitchAndLength) {
         EXPECT_EQ(row.rate, sound.samples.size() / sound.channels); // one second
         EXPECT_NEAR(440, risingCrossings(sound), 1);
     }
+}
+
+TEST(SoundConversion, TheFilterKeepsThePassBandAndStopsWhatWouldFoldBack) {
+    // A tone at half full scale through the resampler alone, measured in the middle, where the
+    // filter sees the tone on both sides: its level against the tone's.
+    struct Row {
+        std::uint32_t from, to;
+        double frequency;
+        bool passes;
+    } rows[] = {
+        {44100, 22050, 1000, true},   {44100, 22050, 9500, true},
+        {44100, 22050, 12000, false}, // above 11025 Hz: it would fold back to 10050 Hz
+        {48000, 11025, 1000, true},   {48000, 11025, 7000, false},
+        {8000, 11025, 3500, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.from) + " to " + std::to_string(row.to) + " Hz, " +
+                     std::to_string(int(row.frequency)) + " Hz");
+        DecodedSound sound;
+        sound.channels = 1;
+        sound.rate = row.from;
+        sound.bits = 16;
+        for (std::uint32_t n = 0; n < row.from / 2; ++n)
+            sound.samples.push_back(static_cast<std::int32_t>(std::lround(
+                std::ldexp(0.5 * std::sin(2 * pi * row.frequency * n / row.from), 27))));
+        const DecodedSound out = resampleSound(sound, row.to);
+        // Half a second, the last sample's time within the input's.
+        ASSERT_EQ((std::size_t(row.from / 2) * row.to + row.from - 1) / row.from,
+                  out.samples.size());
+        double power = 0;
+        const std::size_t margin = row.to / 10;
+        for (std::size_t n = margin; n < out.samples.size() - margin; ++n)
+            power += std::pow(std::ldexp(double(out.samples[n]), -27), 2);
+        const double level = 10 * std::log10(power / (out.samples.size() - 2 * margin) / 0.125);
+        if (row.passes)
+            EXPECT_NEAR(0, level, 0.01);
+        else
+            EXPECT_LT(level, -95);
+    }
+}
+
+TEST(SoundConversion, FloatSamplesAreHeldWithinFourTimesFullScale) {
+    std::vector<unsigned char> wav = toneWave(1, 44100, 32, 3, 0.01, 440);
+    const float values[] = {0.5f, -1.0f, 3.0f, 1e30f, -INFINITY, NAN};
+    const std::int32_t expected[] = {1 << 26, -(1 << 27), 3 << 27, 4 << 27, 0, 0};
+    for (std::size_t i = 0; i < 6; ++i)
+        std::memcpy(&wav[44 + 4 * i], &values[i], 4);
+    const DecodedSound sound = decodeWav(wav.data(), wav.size(), "f.wav");
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(expected[i], sound.samples[i]) << i;
+    // Stored in 16 bits, they are clipped at full scale.
+    const DecodedSound stored = [&] {
+        const std::vector<unsigned char> out = encodePcmWav(sound, 16);
+        return decodeWav(out.data(), out.size(), "out");
+    }();
+    EXPECT_EQ(32767 << 12, stored.samples[2]);
+    EXPECT_EQ(32767 << 12, stored.samples[3]);
 }
 
 TEST(SoundConversion, PlainPcmThatNeedsNothingGoesInUnchanged) {

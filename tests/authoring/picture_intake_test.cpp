@@ -4,12 +4,20 @@
 
 #include "bitmap_format.h"
 #include "picture_fit.h"
+#include "picture_rows.h"
 #include "test_files.h"
 #include "tool_error.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <utility>
+#if defined(__linux__)
+#include <thread>
+#endif
 
 namespace {
 
@@ -93,6 +101,23 @@ RgbaPicture turned(const RgbaPicture& picture) {
     return out;
 }
 
+// Where the segment of `marker` starts (its 0xFF) in the JPEG's headers; the file's size when
+// it has none.
+std::size_t segmentOf(const ByteVector& jpeg, unsigned char marker) {
+    std::size_t at = 2;
+    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA) {
+        if (jpeg[at + 1] == marker)
+            return at;
+        at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]);
+    }
+    return jpeg.size();
+}
+
+ByteVector changed(ByteVector bytes, std::size_t at, unsigned char value) {
+    bytes.at(at) = value;
+    return bytes;
+}
+
 } // namespace
 
 TEST(PictureIntake, BitmapsThePlayerReadsPassByteForByte) {
@@ -160,14 +185,14 @@ TEST(PictureIntake, RefusedBitmapsAreConvertedToTheSamePixels) {
                       "); converted to a 24-bit BMP of 127 x 64 pixels (24630 bytes)",
                   prepared.notes[0]);
     }
-    // A BMP holding a JPEG stream shows exactly what that stream decodes to, and that is
-    // close to the plain picture.
+    // A BMP holding a JPEG stream shows what that stream decodes to (another decoder's reading
+    // differs by its rounding), and that is close to the plain picture.
     ByteVector holder = corpusFile("q/rgb24jpeg.bmp");
     UINT offset = holder[10] | holder[11] << 8;
     UINT length = holder[34] | holder[35] << 8 | holder[36] << 16;
     ByteVector stream(holder.begin() + offset, holder.begin() + offset + length);
     RgbaPicture converted = readBitmap24(prepare(holder).bitmap);
-    EXPECT_EQ(0, largestDifference(decodeReference(stream), converted));
+    EXPECT_GE(3, largestDifference(decodeReference(stream), converted));
     EXPECT_GE(4.0, meanDifference(decodeReference(corpusFile("ref/rgb24.png")), converted));
 }
 
@@ -234,8 +259,8 @@ TEST(PictureIntake, JpegStaysCloseToItsSource) {
     RgbaPicture converted = readBitmap24(prepared.bitmap);
     EXPECT_GE(12, largestDifference(source, converted));
     EXPECT_GE(2.0, meanDifference(source, converted));
-    // The decoder's own reading of the stream is what goes in, exactly.
-    EXPECT_EQ(0, largestDifference(decodeReference(encodeJpeg(source, 100)), converted));
+    // Another decoder reads the same stream within its rounding.
+    EXPECT_GE(3, largestDifference(decodeReference(encodeJpeg(source, 100)), converted));
 }
 
 TEST(PictureIntake, GifFirstFrameAndTransparentIndex) {
@@ -307,6 +332,7 @@ TEST(PictureIntake, LimitsRefuseLargePictures) {
     generous.maxBytes = ~0ull;
     ByteVector wide = encodePng(gradientPicture(4, 2, false), 3);
     setBytes32(wide, 16, 0x00800000); // the IHDR width, big-endian: 32768
+    fixPngChunkCrc(wide, 8);
     EXPECT_EQ("picture \"in\" is 32768 x 2 pixels; the player shows at most 32767 pixels a side",
               refusalOf(wide, generous));
 }
@@ -318,6 +344,28 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
     setBytes32(overMasks, 10, 54); // the pixels start where the masks do
     ByteVector shortRle = corpusFile("g/pal8rle.bmp");
     setBytes32(shortRle, 34, UINT(shortRle.size())); // an image size past the end
+    ByteVector damagedPng = png;
+    damagedPng[damagedPng.size() - 20] ^= 0x55; // inside the last IDAT chunk's data
+
+    ByteVector jpeg = encodeJpeg(gradientPicture(16, 16, false), 90);
+    const std::size_t frame = segmentOf(jpeg, 0xC0);
+    const std::size_t huffman = segmentOf(jpeg, 0xC4);
+    ByteVector overfullHuffman = jpeg; // code counts that add up to more than 256
+    overfullHuffman.at(huffman + 5 + 14) = 200;
+    overfullHuffman.at(huffman + 5 + 15) = 200;
+
+    const std::vector<Rgb> four = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const std::vector<unsigned char> indices(12 * 10, 2);
+    ByteVector gif = encodeGif(12, 10, four, {indices}, -1);
+    ByteVector noTable = gif; // no global table and no local one
+    noTable[10] = 0;
+    noTable.erase(noTable.begin() + 13, noTable.begin() + 13 + 768);
+    ByteVector smallTable = encodeGif(12, 10, four, {std::vector<unsigned char>(120, 5)}, -1);
+    smallTable[10] = 0xF1; // a global table of 4 colours
+    smallTable.erase(smallTable.begin() + 13 + 12, smallTable.begin() + 13 + 768);
+    ByteVector outside = gif;
+    outside.at(13 + 768 + 8 + 5) = 13; // the first frame's width, one more than the picture's
+    ByteVector cutGif(gif.begin(), gif.begin() + 13 + 768 + 8 + 10 + 6);
     struct Case {
         ByteVector file;
         const char* message;
@@ -326,7 +374,7 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
         {{}, "picture \"in\" is empty"},
         {{'I', 'I', '*', 0, 8, 0, 0, 0},
          "picture \"in\" is not a picture splashpack reads; use BMP, PNG, JPEG or GIF"},
-        {truncated, "picture \"in\" cannot be read: the image library reports \"Corrupt PNG\""},
+        {truncated, "picture \"in\" is cut short: its PNG data ends before its picture does"},
         {{'B', 'M', 1, 2, 3}, "picture \"in\" is not a BMP file"},
         {corpusFile("b/shortfile.bmp"),
          "picture \"in\" is cut short: its pixel rows need 1024 bytes and the file has 211"},
@@ -354,6 +402,23 @@ TEST(PictureIntake, UnreadablePicturesAreRefused) {
          "picture \"in\" is OS/2 RLE24 compressed, which splashpack cannot read"},
         {corpusFile("q/rgba32-1010102.bmp"),
          "picture \"in\" has bit fields of 10 bits for one channel; splashpack reads 1 to 8"},
+        {damagedPng, "picture \"in\" is a damaged PNG: IDAT: incorrect data check"},
+        {overfullHuffman, "picture \"in\" is a damaged JPEG: Bogus Huffman table definition"},
+        {changed(jpeg, frame + 4, 12),
+         "picture \"in\" is a JPEG of 12 bits a channel; splashpack reads JPEGs of 8 bits a "
+         "channel"},
+        {changed(jpeg, frame + 1, 0xC3),
+         "picture \"in\" is a lossless or hierarchical JPEG (SOF marker 0xC3), which "
+         "splashpack cannot read"},
+        {ByteVector(jpeg.begin(), jpeg.begin() + long(frame)),
+         "picture \"in\" is a damaged JPEG: JPEG datastream contains no image"},
+        {noTable, "picture \"in\" is a GIF without a colour table"},
+        {smallTable, "picture \"in\" is a damaged GIF: its first frame uses colour 5, which its "
+                     "colour table of 4 lacks"},
+        {outside, "picture \"in\" is a GIF whose first frame (13 x 10 pixels at 0, 0) does not "
+                  "lie within its picture of 12 x 10 pixels"},
+        {cutGif, "picture \"in\" is cut short: its GIF data ends before its picture does"},
+        {changed(gif, 6, 0), "picture \"in\" is a GIF of 0 x 10 pixels, which holds no picture"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.message, refusalOf(c.file)) << c.message;
@@ -382,17 +447,21 @@ TEST(PictureIntake, JpegIsTurnedUprightByItsExifOrientation) {
             EXPECT_EQ(0, largestDifference(expected, shown)) << orientation << " " << bigEndian;
             EXPECT_EQ(orientation == 1 ? 1u : 2u, prepared.notes.size()) << orientation;
         }
-    // Shrunk by --fit as it is read, it comes out as the upright picture shrunk.
+    // Shrunk by --fit as it is read (at half its size by the decoder, then by the resizer), it
+    // comes out as the upright picture shrunk.
     PictureLimits fit;
     fit.fitFollows = true;
-    fit.fitWidth = fit.fitHeight = 4;
+    fit.fitWidth = fit.fitHeight = 24;
+    ByteVector large = encodeJpeg(smoothPicture(70, 30), 95);
+    RgbaPicture largeStored = readBitmap24(prepare(large).bitmap);
     for (unsigned orientation : {1u, 6u}) {
-        const RgbaPicture& expected = upright[orientation - 1];
+        RgbaPicture expected = orientation == 1 ? largeStored : turned(largeStored);
         WindowSize size =
-            fitToScreen(WindowSize{expected.width, expected.height}, WindowSize{4, 4});
-        PreparedPicture shrunk = prepare(withOrientation(jpeg, orientation, false), fit);
-        EXPECT_GE(2, largestDifference(resizePicture(expected, size), readBitmap24(shrunk.bitmap)))
-            << orientation;
+            fitToScreen(WindowSize{expected.width, expected.height}, WindowSize{24, 24});
+        PreparedPicture shrunk = prepare(withOrientation(large, orientation, false), fit);
+        RgbaPicture shown = readBitmap24(shrunk.bitmap);
+        EXPECT_GE(8, largestDifference(resizePicture(expected, size), shown)) << orientation;
+        EXPECT_GE(2.0, meanDifference(resizePicture(expected, size), shown)) << orientation;
     }
     // A value outside 1 to 8 and a cut-short block leave the picture as stored.
     EXPECT_EQ(0, largestDifference(stored,
@@ -401,3 +470,309 @@ TEST(PictureIntake, JpegIsTurnedUprightByItsExifOrientation) {
     cut[5] = 20; // the segment's length, now ending inside the IFD entry
     EXPECT_EQ(0, largestDifference(stored, readBitmap24(prepare(cut).bitmap)));
 }
+
+TEST(PictureIntake, PngOfEveryKindKeepsEveryPixel) {
+    // Each row: a PNG layout, its samples at (x, y), and the RGBA the conversion must show
+    // there (16-bit samples keep their high byte).
+    using Samples = std::vector<unsigned>;
+    using Rgba = std::array<unsigned, 4>;
+    std::vector<Rgb> sixteen;
+    for (unsigned i = 0; i < 16; ++i)
+        sixteen.push_back(Rgb{static_cast<unsigned char>(i * 16),
+                              static_cast<unsigned char>(255 - i * 9),
+                              static_cast<unsigned char>(i * 5)});
+    std::vector<Rgb> many;
+    for (unsigned i = 0; i < 200; ++i)
+        many.push_back(Rgb{static_cast<unsigned char>(i), static_cast<unsigned char>(i * 3),
+                           static_cast<unsigned char>(255 - i)});
+    auto v = [](UINT x, UINT y) { return x * 37 + y * 91; };
+    struct Case {
+        const char* name;
+        PngSamples layout;
+        std::function<Samples(UINT, UINT)> sample;
+        std::function<Rgba(UINT, UINT)> shown;
+    };
+    const Case cases[] = {
+        {"grey, 1 bit, interlaced",
+         {13, 11, 0, 1, true, {}, {}},
+         [](UINT x, UINT y) { return Samples{(x + y) & 1}; },
+         [](UINT x, UINT y) {
+             return Rgba{(x + y) & 1 ? 255u : 0u, (x + y) & 1 ? 255u : 0u, (x + y) & 1 ? 255u : 0u,
+                         255};
+         }},
+        {"grey, 2 bits",
+         {13, 11, 0, 2, false, {}, {}},
+         [](UINT x, UINT y) { return Samples{(x + 2 * y) % 4}; },
+         [](UINT x, UINT y) {
+             unsigned g = (x + 2 * y) % 4 * 85;
+             return Rgba{g, g, g, 255};
+         }},
+        {"grey, 4 bits, interlaced",
+         {13, 11, 0, 4, true, {}, {}},
+         [](UINT x, UINT y) { return Samples{(x * 3 + y) % 16}; },
+         [](UINT x, UINT y) {
+             unsigned g = (x * 3 + y) % 16 * 17;
+             return Rgba{g, g, g, 255};
+         }},
+        {"grey, 16 bits",
+         {13, 11, 0, 16, false, {}, {}},
+         [&](UINT x, UINT y) { return Samples{v(x, y) * 173 % 65536}; },
+         [&](UINT x, UINT y) {
+             unsigned g = v(x, y) * 173 % 65536 >> 8;
+             return Rgba{g, g, g, 255};
+         }},
+        {"grey with a transparent value",
+         {13, 11, 0, 8, false, {}, {0, 45}},
+         [](UINT x, UINT y) { return Samples{(x * 45 + y) % 256}; },
+         [](UINT x, UINT y) {
+             unsigned g = (x * 45 + y) % 256;
+             return Rgba{g, g, g, g == 45 ? 0u : 255u};
+         }},
+        {"grey and alpha, 8 bits",
+         {13, 11, 4, 8, false, {}, {}},
+         [](UINT x, UINT y) {
+             return Samples{x * 9, y * 20};
+         },
+         [](UINT x, UINT y) {
+             return Rgba{x * 9, x * 9, x * 9, y * 20};
+         }},
+        {"grey and alpha, 16 bits, interlaced",
+         {13, 11, 4, 16, true, {}, {}},
+         [](UINT x, UINT y) {
+             return Samples{x * 5000, 65535 - y * 6000};
+         },
+         [](UINT x, UINT y) {
+             return Rgba{x * 5000 >> 8, x * 5000 >> 8, x * 5000 >> 8, (65535 - y * 6000) >> 8};
+         }},
+        {"RGB, 16 bits, interlaced",
+         {13, 11, 2, 16, true, {}, {}},
+         [](UINT x, UINT y) {
+             return Samples{x * 3000, y * 2000, (x + y) * 1000};
+         },
+         [](UINT x, UINT y) {
+             return Rgba{x * 3000 >> 8, y * 2000 >> 8, (x + y) * 1000 >> 8, 255};
+         }},
+        {"RGB with a transparent colour",
+         {13, 11, 2, 8, false, {}, {0, 10, 0, 20, 0, 30}},
+         [](UINT x, UINT y) {
+             return (x + y) % 3 == 0 ? Samples{10, 20, 30} : Samples{x, y, 7};
+         },
+         [](UINT x, UINT y) {
+             return (x + y) % 3 == 0 ? Rgba{10, 20, 30, 0} : Rgba{x, y, 7, 255};
+         }},
+        {"RGBA, 16 bits",
+         {13, 11, 6, 16, false, {}, {}},
+         [&](UINT x, UINT y) {
+             return Samples{v(x, y) * 97 % 65536, x * 4000, y * 3000, y * 5000};
+         },
+         [&](UINT x, UINT y) {
+             return Rgba{v(x, y) * 97 % 65536 >> 8, x * 4000 >> 8, y * 3000 >> 8, y * 5000 >> 8};
+         }},
+        {"palette, 1 bit",
+         {13, 11, 3, 1, false, {{200, 10, 20}, {5, 250, 60}}, {}},
+         [](UINT x, UINT y) { return Samples{(x * y) & 1}; },
+         [](UINT x, UINT y) {
+             return (x * y) & 1 ? Rgba{5, 250, 60, 255} : Rgba{200, 10, 20, 255};
+         }},
+        {"palette, 4 bits, with transparent entries",
+         {13, 11, 3, 4, false, sixteen, {0, 128, 255}},
+         [](UINT x, UINT y) { return Samples{(x + y) % 16}; },
+         [&](UINT x, UINT y) {
+             unsigned i = (x + y) % 16;
+             return Rgba{sixteen[i].red, sixteen[i].green, sixteen[i].blue,
+                         i == 0   ? 0u
+                         : i == 1 ? 128u
+                                  : 255u};
+         }},
+        {"palette, 8 bits, interlaced",
+         {13, 11, 3, 8, true, many, {}},
+         [&](UINT x, UINT y) { return Samples{v(x, y) % 200}; },
+         [&](UINT x, UINT y) {
+             const Rgb& c = many[v(x, y) % 200];
+             return Rgba{c.red, c.green, c.blue, 255};
+         }},
+    };
+    PictureLimits limits;
+    limits.background = Rgb{7, 8, 9};
+    for (const Case& c : cases) {
+        RgbaPicture expected;
+        expected.width = c.layout.width;
+        expected.height = c.layout.height;
+        for (UINT y = 0; y < expected.height; ++y)
+            for (UINT x = 0; x < expected.width; ++x)
+                for (unsigned value : c.shown(x, y))
+                    expected.rgba.push_back(static_cast<unsigned char>(value));
+        PreparedPicture prepared = prepare(writePng(c.layout, c.sample), limits);
+        EXPECT_EQ(
+            0, largestDifference(over(expected, limits.background), readBitmap24(prepared.bitmap)))
+            << c.name;
+        EXPECT_EQ(hasTransparency(expected) ? 2u : 1u, prepared.notes.size()) << c.name;
+    }
+}
+
+TEST(PictureIntake, JpegOfEveryCodingIsRead) {
+    // The files hold smoothPicture(48, 32), coded at quality 95 (the grey one holds its green).
+    struct Case {
+        const char* file;
+        const char* note; // the decoder's own, after the conversion's
+    };
+    const Case cases[] = {
+        {"cmyk.jpg", "picture \"in\" is a CMYK JPEG: its inks are turned into screen colours by "
+                     "the plain formula, without a colour profile"},
+        {"ycck.jpg", "picture \"in\" is a YCCK JPEG: its inks are turned into screen colours by "
+                     "the plain formula, without a colour profile"},
+        {"progressive.jpg", nullptr},
+        {"arithmetic.jpg", nullptr},
+        {"grey-progressive-arithmetic.jpg", nullptr},
+    };
+    for (const Case& c : cases) {
+        RgbaPicture expected = smoothPicture(48, 32);
+        if (std::string(c.file).find("grey") != std::string::npos)
+            for (std::size_t at = 0; at < expected.rgba.size(); at += 4)
+                expected.rgba[at] = expected.rgba[at + 2] = expected.rgba[at + 1];
+        PreparedPicture prepared = prepare(pictureFile(c.file));
+        RgbaPicture shown = readBitmap24(prepared.bitmap);
+        EXPECT_GE(12, largestDifference(expected, shown)) << c.file;
+        EXPECT_GE(2.0, meanDifference(expected, shown)) << c.file;
+        EXPECT_EQ(c.note ? 2u : 1u, prepared.notes.size()) << c.file;
+        if (c.note && prepared.notes.size() == 2) {
+            EXPECT_EQ(c.note, prepared.notes[1]) << c.file;
+        }
+    }
+}
+
+TEST(PictureIntake, DamagedJpegDataIsReadPastWithAWarning) {
+    ByteVector jpeg = encodeJpeg(smoothPicture(48, 32), 90);
+    ByteVector cut(jpeg.begin(), jpeg.end() - 200);
+    PreparedPicture prepared = prepare(cut);
+    EXPECT_EQ(48u, prepared.width);
+    EXPECT_EQ(std::vector<std::string>{"picture \"in\" is a damaged JPEG (\"Premature end of "
+                                       "JPEG file\"); splashpack reads past the damage, and what "
+                                       "it cannot read shows grey or out of place"},
+              prepared.warnings);
+    EXPECT_TRUE(prepare(jpeg).warnings.empty());
+}
+
+TEST(PictureIntake, FitShrinksEveryKindAsItIsRead) {
+    // Each source, 150 x 90, fitted to 64 x 64: read straight into a picture a whole factor
+    // smaller (2, or 1/2 by the JPEG decoder), then resized to 64 x 38, it must look like the
+    // whole picture resized.
+    RgbaPicture source = smoothPicture(150, 90);
+    std::vector<Rgb> palette;
+    std::vector<unsigned char> indices;
+    for (std::size_t at = 0; at < source.rgba.size(); at += 4) {
+        // A palette of the picture's colours in 216 steps, and the picture in them.
+        auto step = [&](int channel) { return (source.rgba[at + channel] + 25) / 51; };
+        indices.push_back(static_cast<unsigned char>(step(0) * 36 + step(1) * 6 + step(2)));
+    }
+    for (unsigned i = 0; i < 216; ++i)
+        palette.push_back(Rgb{static_cast<unsigned char>(i / 36 * 51),
+                              static_cast<unsigned char>(i / 6 % 6 * 51),
+                              static_cast<unsigned char>(i % 6 * 51)});
+    auto rgb = [&](UINT x, UINT y) {
+        const unsigned char* p = &source.rgba[(y * 150 + x) * 4];
+        return std::vector<unsigned>{p[0], p[1], p[2]};
+    };
+    RgbaPicture inPalette = source;
+    for (std::size_t pixel = 0; pixel < indices.size(); ++pixel) {
+        inPalette.rgba[pixel * 4] = palette[indices[pixel]].red;
+        inPalette.rgba[pixel * 4 + 1] = palette[indices[pixel]].green;
+        inPalette.rgba[pixel * 4 + 2] = palette[indices[pixel]].blue;
+    }
+    struct Case {
+        const char* name;
+        ByteVector file;
+        const RgbaPicture& whole; // what it shows unshrunk, to within `loss`
+        int loss;
+    };
+    const Case cases[] = {
+        {"PNG", writePng({150, 90, 2, 8, false, {}, {}}, rgb), source, 0},
+        {"interlaced PNG", writePng({150, 90, 2, 8, true, {}, {}}, rgb), source, 0},
+        {"GIF", encodeGif(150, 90, palette, {indices}, -1), inPalette, 0},
+        {"interlaced GIF", encodeGif(150, 90, palette, {indices}, -1, true), inPalette, 0},
+        {"BMP the player reads", encodeBitmap24(source, Rgb{}), source, 0},
+        {"JPEG", encodeJpeg(source, 95), source, 6},
+    };
+    PictureLimits fit;
+    fit.fitFollows = fit.reshapeFollows = true;
+    fit.fitWidth = fit.fitHeight = 64;
+    for (const Case& c : cases) {
+        RgbaPicture whole = readBitmap24(prepare(c.file).bitmap);
+        EXPECT_GE(c.loss, largestDifference(c.whole, whole)) << c.name;
+        PreparedPicture shrunk = prepare(c.file, fit);
+        EXPECT_EQ(64u, shrunk.width) << c.name;
+        EXPECT_EQ(38u, shrunk.height) << c.name;
+        RgbaPicture shown = readBitmap24(shrunk.bitmap);
+        RgbaPicture expected = resizePicture(whole, WindowSize{64, 38});
+        EXPECT_GE(10, largestDifference(expected, shown)) << c.name;
+        EXPECT_GE(1.5, meanDifference(expected, shown)) << c.name;
+        ASSERT_FALSE(shrunk.notes.empty()) << c.name;
+        EXPECT_EQ("picture \"in\" shrunk from 150 x 90 to 64 x 38 pixels to fit 64 x 64 (--fit)",
+                  shrunk.notes.back())
+            << c.name;
+    }
+}
+
+TEST(PictureIntake, ShrinkingAveragesInLinearLight) {
+    // Black and white pixels in turn, halved exactly: each pair is half the light, which sRGB
+    // writes as 188, not 128; a transparent half leaves the colour and halves the alpha.
+    ShrinkingPicture halved(WindowSize{3, 1});
+    halved.start(7, 2);
+    const unsigned char top[] = {0,   0,   0, 255, 255, 255, 255, 255, 0,  0, 0,  255, 255, 255,
+                                 255, 255, 9, 9,   9,   255, 200, 100, 50, 0, 10, 20,  30,  255};
+    halved.row(0, top);
+    halved.row(1, top);
+    ASSERT_EQ(2u, halved.factor());
+    const std::vector<unsigned char> expected = {188, 188, 188, 255, 188, 188, 188, 255,
+                                                 9,   9,   9,   128, 10,  20,  30,  255};
+    EXPECT_EQ(expected, halved.picture().rgba);
+    for (unsigned value = 0; value < 256; ++value)
+        EXPECT_EQ(value, srgbFromLinear(linearFromSrgb(static_cast<unsigned char>(value))));
+}
+
+#if defined(__linux__) && defined(__x86_64__)
+// The Linux tool links Debian's libjpeg-turbo, which decodes with SIMD code where the processor
+// has it; splashpack.exe and the page build the same release without SIMD. The library picks its
+// code once per thread, reading JSIMD_FORCENONE, so each reading runs on a thread of its own.
+extern "C" int jsimd_can_idct_islow(void);
+
+TEST(PictureIntake, JpegDecodesAlikeWithAndWithoutTheLibrarysSimdCode) {
+    auto readOnThread = [](const ByteVector& jpeg, const PictureLimits& limits, bool plain,
+                           bool& simdUsed) {
+        if (plain)
+            setenv("JSIMD_FORCENONE", "1", 1);
+        else
+            unsetenv("JSIMD_FORCENONE");
+        ByteVector bitmap;
+        std::thread reader([&] {
+            simdUsed = jsimd_can_idct_islow() != 0;
+            bitmap = prepare(jpeg, limits).bitmap;
+        });
+        reader.join();
+        unsetenv("JSIMD_FORCENONE");
+        return bitmap;
+    };
+    std::vector<std::pair<std::string, ByteVector>> files;
+    for (const char* name :
+         {"busy-420.jpg", "busy-422.jpg", "busy-440.jpg", "busy-411.jpg", "progressive.jpg",
+          "arithmetic.jpg", "cmyk.jpg", "ycck.jpg", "grey-progressive-arithmetic.jpg"})
+        files.emplace_back(name, pictureFile(name));
+    files.emplace_back("4:4:4 of the tests' encoder",
+                       encodeJpeg(gradientPicture(97, 67, false), 95));
+    files.emplace_back("4:2:0 of the tests' encoder",
+                       encodeJpeg(gradientPicture(97, 67, false), 75));
+    // The whole picture, and fits the decoder reaches at 1/2, 1/4 and 1/8 of 97 x 67.
+    for (const auto& file : files)
+        for (UINT fitWidth : {0u, 49u, 25u, 13u}) {
+            PictureLimits limits;
+            limits.fitFollows = limits.reshapeFollows = fitWidth != 0;
+            limits.fitWidth = limits.fitHeight = fitWidth;
+            bool simd = false;
+            bool plainSimd = true;
+            ByteVector fast = readOnThread(file.second, limits, false, simd);
+            ByteVector plain = readOnThread(file.second, limits, true, plainSimd);
+            EXPECT_TRUE(simd && !plainSimd) << "the library's SIMD code is not switched";
+            EXPECT_TRUE(fast == plain) << file.first << " fitted to " << fitWidth;
+        }
+}
+#endif

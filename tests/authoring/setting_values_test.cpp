@@ -56,6 +56,7 @@ TEST(SplashpackValues, DurationsRefused) {
         {"4294967.296s", "\"4294967.296s\" is longer than 4294967295 ms (49.7 days)"},
         {"99999999999999s", "\"99999999999999s\" is longer than 4294967295 ms (49.7 days)"},
         {"3min", "\"3min\" has the unknown unit \"min\"; use ms or s"},
+        {"2,5s", "\"2,5s\" has a decimal comma; the decimal separator is a point: write 2.5s"},
         {"", "\"\" is not a duration; write e.g. 3s or 1500ms"},
         {"s", "\"s\" is not a duration; write e.g. 3s or 1500ms"},
         {".5s", "\".5s\" is not a duration; write e.g. 3s or 1500ms"},

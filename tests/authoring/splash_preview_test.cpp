@@ -2,6 +2,7 @@
 // pixels of what it draws, and the timeline in words.
 #include "splash_preview.h"
 
+#include "carried_font.h"
 #include "splash_build.h"
 #include "system_code_page.h"
 #include "test_files.h"
@@ -41,10 +42,9 @@ SplashReport splashOf(bool validPicture, UINT display, UINT launch, bool sound) 
     return report;
 }
 
-// The font the command line draws the requirements box with (Debian's fonts-dejavu-core).
+// The font the front-ends draw the requirements box with, the same on every system.
 const PreviewFont& boxFont() {
-    static const PreviewFont font{"DejaVuSans.ttf",
-                                  readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")};
+    static const PreviewFont font = carriedPreviewFont();
     return font;
 }
 
@@ -56,9 +56,6 @@ UINT pixel(const PreviewImage& image, UINT x, UINT y) {
 } // namespace
 
 TEST(SplashPreview, LayoutRequirementsAndPixels) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the box's font is Debian's";
-#endif
     struct Case {
         const char* what;
         bool valid;
@@ -173,45 +170,65 @@ TEST(SplashPreview, TimelineInWords) {
 // Each pixel as a screen of that depth keeps it: the player's draw, then the screen's colours.
 TEST(SplashPreview, ColoursOfTheScreenDepth) {
     RgbaPicture picture;
-    picture.width = 3;
+    picture.width = 4;
     picture.height = 1;
-    picture.rgba = {0x12, 0x34, 0x56, 255, 0xF0, 0x20, 0x10, 255, 0xC8, 0xC4, 0xC2, 255};
+    // The last is one of the four colours that a 256-colour screen adds to the VGA sixteen.
+    picture.rgba = {0x12, 0x34, 0x56, 255, 0xF0, 0x20, 0x10, 255,
+                    0xC8, 0xC4, 0xC2, 255, 0xA6, 0xCA, 0xF0, 255};
     struct Case {
         std::int32_t bits;
         SixteenBitLayout layout;
-        UINT pixels[3];
+        UINT pixels[4];
         const char* colours; // the timeline's line, empty for none
     };
     const SixteenBitLayout l565 = SixteenBitLayout::red5green6blue5;
+    const char* const fiveFiveFive =
+        "Colours: 5-5-5 bits of red, green and blue a pixel, as a 16-bit screen keeps them";
+    const char* const vga =
+        "Colours: approximated: each pixel as the nearest of the 16 VGA colours, "
+        "which a 16-colour screen has; Windows' own mapping may differ in places";
     const Case cases[] = {
-        {32, l565, {0x123456, 0xF02010, 0xC8C4C2}, ""},
-        {24, l565, {0x123456, 0xF02010, 0xC8C4C2}, ""},
+        {32, l565, {0x123456, 0xF02010, 0xC8C4C2, 0xA6CAF0}, ""},
+        {24, l565, {0x123456, 0xF02010, 0xC8C4C2, 0xA6CAF0}, ""},
         {16,
          l565,
-         {0x103452, 0xF72010, 0xCEC7C6},
+         {0x103452, 0xF72010, 0xCEC7C6, 0xA5CBF7},
          "Colours: 5-6-5 bits of red, green and blue a pixel, as a 16-bit screen keeps them"},
         {16,
          SixteenBitLayout::red5green5blue5,
-         {0x103152, 0xF72110, 0xCEC6C6},
-         "Colours: 5-5-5 bits of red, green and blue a pixel, as a 16-bit screen keeps them"},
+         {0x103152, 0xF72110, 0xCEC6C6, 0xA5CEF7},
+         fiveFiveFive},
+        // A 15-bit screen is 5-5-5 whatever the 16-bit layout.
+        {15,
+         l565,
+         {0x103152, 0xF72110, 0xCEC6C6, 0xA5CEF7},
+         "Colours: 5-5-5 bits of red, green and blue a pixel, as a 15-bit screen keeps them"},
         {8,
          l565,
-         {0x000080, 0xFF0000, 0xC0C0C0},
+         {0x000080, 0xFF0000, 0xC0C0C0, 0xA6CAF0},
          "Colours: approximated: each pixel as the nearest of the 20 static colours, since the "
          "player selects no palette; Windows' own mapping may differ in places"},
+        {4, l565, {0x000080, 0xFF0000, 0xC0C0C0, 0xC0C0C0}, vga},
+        // A 16-colour VGA driver reports 1 bit a pixel, in 4 planes.
+        {1,
+         l565,
+         {0x000080, 0xFF0000, 0xC0C0C0, 0xC0C0C0},
+         "Colours: approximated: each pixel as the nearest of the 16 VGA colours, which a "
+         "16-colour screen has (a 16-colour VGA driver reports 1 bit a pixel, in 4 planes); "
+         "Windows' own mapping may differ in places"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bits);
         SplashReport report = splashOf(true, 3000, 1000, false);
         report.picture = encodeBitmap24(picture, Rgb{});
-        report.pictureWidth = 3;
+        report.pictureWidth = 4;
         report.pictureHeight = 1;
         report.colourBits = 0;
         PreviewScreen screen{800, 600, c.bits, osVersionForCode(6), c.layout};
         PreviewPlan plan = planPreview(report, screen);
         ASSERT_TRUE(plan.details.empty());
         PreviewImage image = renderPreview(report, screen, plan, {});
-        for (UINT i = 0; i < 3; ++i)
+        for (UINT i = 0; i < 4; ++i)
             EXPECT_EQ(c.pixels[i], pixel(image, plan.window.x + i, plan.window.y)) << i;
         EXPECT_EQ(0u, pixel(image, 0, 0));
         std::vector<std::string> lines = previewTimeline(report, screen, plan);

@@ -63,7 +63,12 @@ TEST(SplashReport, TextShowsEverySetting) {
                   "Minimum resolution  800 x 600\n"
                   "Minimum colour      16 bit\n"
                   "Message             \"Say \"hi\"\\n\"\n"
-                  "Image option        7\n",
+                  "Image option        7\n"
+                  "Code page           1252 (the splash records none)\n"
+                  "Wait for target     no\n"
+                  "Shape               none\n"
+                  "Fades               none\n"
+                  "Later Windows       no: the version test is exact\n",
               reportText(report));
 }
 
@@ -93,26 +98,57 @@ TEST(SplashReport, JsonCarriesTheSameFacts) {
     EXPECT_EQ(false, json["usesDefaultMessage"]);
     EXPECT_EQ(7, json["imageOption"]);
 
-    // Stored texts are the ANSI bytes the player passes to Windows: read as Windows-1252, they
-    // always make valid JSON.
+    // Stored texts are the ANSI bytes the player passes to Windows: read in the code page the
+    // splash records in the text the player skips, else as Windows-1252, they always make valid
+    // JSON.
+    const std::string hint = "the splash records no code page, and its texts hold bytes above "
+                             "127: they are read as 1252; if they read wrong, name the code page "
+                             "they were stored in with --code-page";
     struct Case {
         const char* stored;
         const char* utf8;
+        const char* skipped = "";      // what the splash records for its readers
+        Json recorded = nullptr;       // the code page it records
+        std::string codePageLine = ""; // inspect's line, when it says more than the number
     };
     const Case cases[] = {
-        {"Say \"hi\"\n", "Say \"hi\"\n"},
-        {"caf\xe9\t", "caf\xc3\xa9\t"},
+        {"Say \"hi\"\n", "Say \"hi\"\n", "", nullptr, "1252 (the splash records none)"},
+        {"caf\xe9\t", "caf\xc3\xa9\t", "", nullptr, "1252 (" + hint + ")"},
         {"\x80 \x93x\x94", "\xe2\x82\xac \xe2\x80\x9cx\xe2\x80\x9d"},
         {"\x81 caf\xe9", "\xc2\x81 caf\xc3\xa9"}, // 0x81: undefined, passed through as Windows does
         {"caf\xc3\xa9", "caf\xc3\x83\xc2\xa9"},   // UTF-8 typed in is read as Windows would
+        {"\x93\xfa\x96\x7b", "\xe6\x97\xa5\xe6\x9c\xac", "cp=932", 932,
+         "932, as the splash records"},
+        {"caf\xe9", "caf\xc3\xa9", "logo.bmp cp=1252 x=1", 1252},
+        {"\xc4\xe9", "\xd0\x94\xd0\xb9", "cp=1251", 1251},
+        {"\x93\xfa", "\xe2\x80\x9c\xc3\xba", "cp=999"},     // no code page the tool knows
+        {"\x93\xfa", "\xe2\x80\x9c\xc3\xba", "splash.bmp"}, // another tool's text
     };
     for (const Case& c : cases) {
         splash.requirementsMessage = c.stored;
         splash.targetFile = c.stored;
-        Json read = Json::parse(reportJson(reportOf(splash)));
+        splash.skippedText = c.skipped;
+        const SplashReport report = reportOf(splash);
+        Json read = Json::parse(reportJson(report));
         EXPECT_EQ(c.utf8, read["requirementsMessage"]) << c.stored;
         EXPECT_EQ(c.utf8, read["target"]) << c.stored;
+        EXPECT_EQ(c.recorded, read["recordedCodePage"]) << c.skipped;
+        EXPECT_EQ(c.recorded.is_null() ? Json(1252) : c.recorded, read["codePage"]);
+        if (!c.codePageLine.empty()) {
+            EXPECT_NE(std::string::npos,
+                      reportText(report).find("\nCode page           " + c.codePageLine + "\n"))
+                << reportText(report);
+        }
     }
+    // A code page the reader names wins, and the line says so.
+    splash.skippedText = "cp=932";
+    splash.requirementsMessage = "\x93\xfa\x96\x7b";
+    const SplashReport named =
+        readSplashBytes(appendSplash(fakePlayer(), splash), "n.exe", systemCodePage(), 1252);
+    EXPECT_EQ("\xe2\x80\x9c\xc3\xba\xe2\x80\x93{", named.requirementsMessage);
+    EXPECT_NE(std::string::npos,
+              reportText(named).find("\nCode page           1252 (--code-page; the splash "
+                                     "records 932)\n"));
 }
 
 // A splash signed after it was built, and a payload appended to a signed player: the table is

@@ -123,6 +123,10 @@ ByteVector corpusFile(const std::string& name) {
     return readFile(SPLASH_BMP_DIR "/" + name);
 }
 
+ByteVector pictureFile(const std::string& name) {
+    return readFile(SPLASH_PICTURES_DIR "/" + name);
+}
+
 RgbaPicture gradientPicture(UINT width, UINT height, bool alpha) {
     RgbaPicture picture;
     picture.width = width;
@@ -135,6 +139,132 @@ RgbaPicture gradientPicture(UINT width, UINT height, bool alpha) {
             picture.rgba.push_back(alpha ? static_cast<unsigned char>((x + y) * 17 % 256) : 255);
         }
     return picture;
+}
+
+RgbaPicture smoothPicture(UINT width, UINT height) {
+    RgbaPicture picture;
+    picture.width = width;
+    picture.height = height;
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) {
+            picture.rgba.push_back(static_cast<unsigned char>(30 + x * 190 / width));
+            picture.rgba.push_back(static_cast<unsigned char>(220 - y * 180 / height));
+            picture.rgba.push_back(
+                static_cast<unsigned char>(60 + (x + y) * 120 / (width + height)));
+            picture.rgba.push_back(255);
+        }
+    return picture;
+}
+
+namespace {
+
+UINT crc32Of(const unsigned char* bytes, std::size_t size) {
+    UINT crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+void putBig32(ByteVector& bytes, UINT value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void appendChunk(ByteVector& png, const char* type, const ByteVector& data) {
+    putBig32(png, UINT(data.size()));
+    std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    putBig32(png, crc32Of(&png[start], png.size() - start));
+}
+
+// A zlib stream of stored blocks.
+ByteVector storedZlib(const ByteVector& raw) {
+    ByteVector stream = {0x78, 0x01};
+    std::size_t at = 0;
+    do {
+        std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+        stream.push_back(at + length == raw.size() ? 1 : 0);
+        put16(stream, UINT(length));
+        put16(stream, UINT(~length & 0xFFFF));
+        stream.insert(stream.end(), raw.begin() + at, raw.begin() + at + length);
+        at += length;
+    } while (at < raw.size());
+    UINT a = 1;
+    UINT b = 0;
+    for (unsigned char byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    putBig32(stream, b << 16 | a);
+    return stream;
+}
+
+} // namespace
+
+ByteVector writePng(const PngSamples& layout,
+                    const std::function<std::vector<unsigned>(UINT x, UINT y)>& sample) {
+    // Adam7's passes (start x, start y, step x, step y), or one pass of every pixel.
+    const UINT passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    const UINT whole[1][4] = {{0, 0, 1, 1}};
+    ByteVector raw;
+    for (int pass = 0; pass < (layout.interlaced ? 7 : 1); ++pass) {
+        const UINT* p = layout.interlaced ? passes[pass] : whole[0];
+        for (UINT y = p[1]; y < layout.height; y += p[3]) {
+            if (p[0] >= layout.width)
+                break;
+            raw.push_back(0); // no filter
+            UINT buffer = 0;
+            UINT filled = 0;
+            for (UINT x = p[0]; x < layout.width; x += p[2])
+                for (unsigned value : sample(x, y)) {
+                    if (layout.bitDepth == 16) {
+                        raw.push_back(static_cast<unsigned char>(value >> 8));
+                        raw.push_back(static_cast<unsigned char>(value));
+                        continue;
+                    }
+                    buffer = buffer << layout.bitDepth | value;
+                    filled += UINT(layout.bitDepth);
+                    if (filled == 8) {
+                        raw.push_back(static_cast<unsigned char>(buffer));
+                        buffer = filled = 0;
+                    }
+                }
+            if (filled > 0)
+                raw.push_back(static_cast<unsigned char>(buffer << (8 - filled)));
+        }
+    }
+    ByteVector png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    ByteVector header;
+    putBig32(header, layout.width);
+    putBig32(header, layout.height);
+    header.insert(header.end(), {static_cast<unsigned char>(layout.bitDepth),
+                                 static_cast<unsigned char>(layout.colourType), 0, 0,
+                                 static_cast<unsigned char>(layout.interlaced ? 1 : 0)});
+    appendChunk(png, "IHDR", header);
+    if (!layout.palette.empty()) {
+        ByteVector entries;
+        for (Rgb colour : layout.palette)
+            entries.insert(entries.end(), {colour.red, colour.green, colour.blue});
+        appendChunk(png, "PLTE", entries);
+    }
+    if (!layout.transparency.empty())
+        appendChunk(png, "tRNS", layout.transparency);
+    appendChunk(png, "IDAT", storedZlib(raw));
+    appendChunk(png, "IEND", {});
+    return png;
+}
+
+void fixPngChunkCrc(ByteVector& png, std::size_t at) {
+    const UINT length =
+        UINT(png[at]) << 24 | UINT(png[at + 1]) << 16 | UINT(png[at + 2]) << 8 | png[at + 3];
+    const UINT crc = crc32Of(&png[at + 4], length + 4);
+    for (int i = 0; i < 4; ++i)
+        png[at + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
 ByteVector encodePng(const RgbaPicture& picture, int channels) {
@@ -155,7 +285,8 @@ ByteVector encodeJpeg(const RgbaPicture& picture, int quality) {
 }
 
 ByteVector encodeGif(UINT width, UINT height, const std::vector<Rgb>& palette,
-                     const std::vector<std::vector<unsigned char>>& frames, int transparent) {
+                     const std::vector<std::vector<unsigned char>>& frames, int transparent,
+                     bool interlaced) {
     ByteVector gif = {'G', 'I', 'F', '8', '9', 'a'};
     put16(gif, width);
     put16(gif, height);
@@ -177,9 +308,17 @@ ByteVector encodeGif(UINT width, UINT height, const std::vector<Rgb>& palette,
         put16(gif, 0);
         put16(gif, width);
         put16(gif, height);
-        gif.push_back(0);
+        gif.push_back(interlaced ? 0x40 : 0);
         gif.push_back(8);
-        ByteVector codes = lzwCodes(frame);
+        std::vector<unsigned char> stored;
+        const UINT starts[] = {0, 4, 2, 1};
+        const UINT steps[] = {8, 8, 4, 2};
+        for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass)
+            for (UINT y = interlaced ? starts[pass] : 0; y < height;
+                 y += interlaced ? steps[pass] : 1)
+                stored.insert(stored.end(), frame.begin() + y * width,
+                              frame.begin() + (y + 1) * width);
+        ByteVector codes = lzwCodes(stored);
         for (std::size_t at = 0; at < codes.size(); at += 255) {
             std::size_t length = std::min<std::size_t>(255, codes.size() - at);
             gif.push_back(static_cast<unsigned char>(length));

@@ -89,6 +89,9 @@ class SplashRun {
     void writeProbe(const std::string& relativeName = "probe.exe");
     // The runs that the probe at `relativeName` recorded so far.
     std::vector<ProbeRun> probeRuns(const std::string& relativeName = "probe.exe") const;
+    // When the probe at `relativeName`, made to show a window late, showed it, in milliseconds
+    // after the start; negative while it has not.
+    double probeWindowShownAfter(const std::string& relativeName = "probe.exe") const;
     // Waits until the probe recorded `count` runs, at most `milliseconds`.
     std::vector<ProbeRun> waitForProbeRuns(size_t count, DWORD milliseconds,
                                            const std::string& relativeName = "probe.exe") const;

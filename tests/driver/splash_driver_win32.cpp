@@ -201,6 +201,16 @@ std::vector<ProbeRun> SplashRun::probeRuns(const std::string& relativeName) cons
     return runs;
 }
 
+double SplashRun::probeWindowShownAfter(const std::string& relativeName) const {
+    std::string log = folderPath + "\\" + relativeName;
+    log = log.substr(0, log.find_last_of('\\') + 1) + "probe.shown";
+    std::ifstream in(log);
+    unsigned long long stamp = 0;
+    if (!(in >> stamp))
+        return -1;
+    return (static_cast<double>(stamp) - static_cast<double>(startedAtSystemTime)) / 1e4;
+}
+
 std::vector<ProbeRun> SplashRun::waitForProbeRuns(size_t count, DWORD milliseconds,
                                                   const std::string& relativeName) const {
     DWORD deadline = GetTickCount() + milliseconds;

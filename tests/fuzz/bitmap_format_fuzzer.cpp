@@ -1,8 +1,11 @@
 // Fuzz target: the picture's validation over BMP bytes held in an exactly sized heap buffer.
 // When a picture is accepted, every byte that drawing hands to GDI is read through the returned
-// layout and view: the info header, the colour table after it and each padded row of pixels.
+// layout and view: the info header, the colour table after it and each padded row of pixels;
+// and the shape a key colour cuts out of it is made at its own size and shrunk, every rectangle
+// inside the window and the rows in order.
 #include "bitmap_format.h"
 #include "fuzz_checks.h"
+#include "picture_shape.h"
 
 #include <cstdint>
 #include <cstring>
@@ -53,6 +56,19 @@ void readAsDrawingWould(const unsigned char* buffer, const BitmapLayout& layout,
     touchBytes(buffer + layout.bitsOffset, layout.pixelBytes);
 }
 
+// The shape for the key of the picture's first pixel bytes, at `width` x `height`.
+void checkShape(const unsigned char* buffer, const BitmapLayout& layout, UINT width, UINT height) {
+    const unsigned char* first = buffer + layout.bitsOffset;
+    const KeyColour key{first[2 % layout.pixelBytes], first[1 % layout.pixelBytes], first[0]};
+    UINT top = 0;
+    for (const ShapeRect& rect : pictureShape(buffer, layout, key, width, height)) {
+        require(rect.left < rect.right && rect.right <= width && rect.top < rect.bottom &&
+                    rect.bottom <= height && rect.top >= top,
+                "a shape's rectangles lie in the window, top to bottom");
+        top = rect.top;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -73,7 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BitmapView view;
     const bool located = locateBitmap(source, view);
     require(located == accepted, "the buffer check and the bytes check agree");
-    if (located)
+    if (located) {
         readAsDrawingWould(buffer.get(), layout, view);
+        // Small pictures only, so that a run stays quick.
+        if (std::uint64_t{UINT(layout.width)} * layout.absoluteHeight <= 1u << 16) {
+            checkShape(buffer.get(), layout, UINT(layout.width), layout.absoluteHeight);
+            checkShape(buffer.get(), layout, (UINT(layout.width) + 1) / 2,
+                       (layout.absoluteHeight + 2) / 3);
+        }
+    }
     return 0;
 }

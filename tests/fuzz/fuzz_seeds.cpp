@@ -1,14 +1,23 @@
-// Writes the inputs the fuzz targets start from: whole splash files (some signed) and bare payload
-// blocks made by the payload writer, small BMPs of each accepted bit count, and copies of the BMP
-// test corpus when its folder is given.
-//   fuzz_seeds <corpus folder> [<BMP corpus folder>]
+// Writes the inputs the fuzz targets start from: whole splash files (some signed), bare payload
+// blocks and extensions made by the payload writer, small BMPs of each accepted bit count,
+// pictures of every kind written by the encoders of Debian's libpng, libjpeg-turbo and giflib,
+// and copies of the BMP test corpus and the tests' JPEGs when their folders are given.
+//   fuzz_seeds <corpus folder> [<BMP corpus folder> [<pictures folder>]]
 #include "payload_writer.h"
 
+#include <cstdio>
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <png.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -112,6 +121,19 @@ std::vector<SplashDescription> splashes() {
     limits.colourDepth = std::string(99, '9');
     limits.requirementsMessage = std::string(300, 'm');
     all.push_back(limits);
+
+    SplashDescription extended = full;
+    extended.extension.waitForTarget = true;
+    extended.extension.shaped = true;
+    extended.extension.keyColour = KeyColour{255, 0, 255};
+    extended.extension.fadeIn = 300;
+    extended.extension.fadeOut = 600;
+    extended.extension.laterWindows = true;
+    all.push_back(extended);
+
+    SplashDescription fadeOnly = palette;
+    fadeOnly.extension.fadeOut = 1000;
+    all.push_back(fadeOnly);
     return all;
 }
 
@@ -225,19 +247,265 @@ void writeExifSeeds(const fs::path& folder) {
         }
 }
 
-void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
+// Samples of a small photo-like picture: smooth in places, busy in others.
+unsigned sampleAt(unsigned x, unsigned y, unsigned channel) {
+    return (x * (40 + 30 * channel) + y * (70 - 20 * channel) + (x * y * 7 >> (channel + 1))) &
+           0xFF;
+}
+
+ByteVector pngSeed(unsigned width, unsigned height, int colourType, int bitDepth, bool interlaced,
+                   bool transparency, bool ancillary) {
+    ByteVector bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)))
+        throw std::runtime_error("libpng cannot write a seed");
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, png_size_t length) {
+            auto* out = static_cast<ByteVector*>(png_get_io_ptr(p));
+            out->insert(out->end(), data, data + length);
+        },
+        nullptr);
+    png_set_IHDR(png, info, width, height, bitDepth, colourType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const int entries = colourType == PNG_COLOR_TYPE_PALETTE ? 1 << bitDepth : 0;
+    std::vector<png_color> palette(static_cast<std::size_t>(entries));
+    for (int i = 0; i < entries; ++i)
+        palette[std::size_t(i)] =
+            png_color{png_byte(i * 37), png_byte(255 - i * 11), png_byte(i * 5)};
+    if (entries > 0)
+        png_set_PLTE(png, info, palette.data(), entries);
+    png_byte alphas[4] = {0, 90, 180, 255};
+    png_color_16 key{};
+    key.red = key.green = key.blue = key.gray = 3;
+    if (transparency)
+        png_set_tRNS(png, info, alphas, entries > 0 ? 4 : 0, entries > 0 ? nullptr : &key);
+    if (ancillary) {
+        png_set_gAMA(png, info, 0.45455);
+        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+        png_set_pHYs(png, info, 2835, 2835, PNG_RESOLUTION_METER);
+        png_text text{};
+        text.compression = PNG_TEXT_COMPRESSION_zTXt;
+        text.key = const_cast<char*>("Comment");
+        text.text = const_cast<char*>("a seed for the picture intake fuzzer");
+        png_set_text(png, info, &text, 1);
+    }
+    png_write_info(png, info);
+    const int channels = png_get_channels(png, info);
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    std::vector<png_byte> rows(rowBytes * height);
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                unsigned value = sampleAt(x, y, unsigned(c));
+                png_byte* row = &rows[y * rowBytes];
+                if (bitDepth == 16) {
+                    row[(x * channels + c) * 2] = png_byte(value);
+                    row[(x * channels + c) * 2 + 1] = png_byte(value * 3);
+                } else if (bitDepth == 8) {
+                    row[x * channels + c] = png_byte(value);
+                } else {
+                    unsigned bit = x * unsigned(bitDepth);
+                    row[bit / 8] |= png_byte((value >> (8 - bitDepth)) << (8 - bitDepth - bit % 8));
+                }
+            }
+    std::vector<png_bytep> starts(height);
+    for (unsigned y = 0; y < height; ++y)
+        starts[y] = &rows[y * rowBytes];
+    png_write_image(png, starts.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+struct JpegSeed {
+    const char* name;
+    J_COLOR_SPACE input;
+    J_COLOR_SPACE coded;
+    int hSampling; // of the first component, the others 1
+    int vSampling;
+    bool progressive;
+    bool arithmetic;
+    unsigned restartRows;
+};
+
+ByteVector jpegSeed(const JpegSeed& seed, unsigned width, unsigned height) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.in_color_space = seed.input;
+    info.input_components = seed.input == JCS_GRAYSCALE ? 1 : seed.input == JCS_CMYK ? 4 : 3;
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, seed.coded);
+    info.comp_info[0].h_samp_factor = seed.hSampling;
+    info.comp_info[0].v_samp_factor = seed.vSampling;
+    jpeg_set_quality(&info, 80, TRUE);
+    if (seed.progressive)
+        jpeg_simple_progression(&info);
+    info.arith_code = seed.arithmetic;
+    info.restart_in_rows = int(seed.restartRows);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(std::size_t(width) * unsigned(info.input_components));
+    while (info.next_scanline < height) {
+        for (unsigned x = 0; x < width; ++x)
+            for (int c = 0; c < info.input_components; ++c)
+                row[x * unsigned(info.input_components) + unsigned(c)] =
+                    static_cast<unsigned char>(sampleAt(x, info.next_scanline, unsigned(c)));
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    ByteVector bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+// A GIF of `frames` frames (the later ones smaller and moved), interlaced or not, with a
+// transparent colour when asked.
+ByteVector gifSeed(unsigned width, unsigned height, int frames, bool interlaced, bool transparent,
+                   bool localTable) {
+    ByteVector bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(
+        &bytes,
+        [](GifFileType* g, const GifByteType* data, int length) {
+            auto* out = static_cast<ByteVector*>(g->UserData);
+            out->insert(out->end(), data, data + length);
+            return length;
+        },
+        &error);
+    GifColorType colours[16];
+    for (int i = 0; i < 16; ++i)
+        colours[i] =
+            GifColorType{GifByteType(i * 16), GifByteType(255 - i * 8), GifByteType(i * 3)};
+    ColorMapObject* map = GifMakeMapObject(16, colours);
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, int(width), int(height), 4, 0, localTable ? nullptr : map);
+    for (int frame = 0; frame < frames; ++frame) {
+        GraphicsControlBlock control{};
+        control.DelayTime = 10;
+        control.TransparentColor = transparent ? 5 : NO_TRANSPARENT_COLOR;
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
+        const unsigned left = unsigned(frame) * 2;
+        const unsigned wide = width - left;
+        const unsigned high = height - unsigned(frame);
+        EGifPutImageDesc(gif, int(left), frame, int(wide), int(high), interlaced,
+                         localTable ? map : nullptr);
+        const unsigned starts[] = {0, 4, 2, 1};
+        const unsigned steps[] = {8, 8, 4, 2};
+        std::vector<GifPixelType> line(wide);
+        for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass)
+            for (unsigned y = interlaced ? starts[pass] : 0; y < high;
+                 y += interlaced ? steps[pass] : 1) {
+                for (unsigned x = 0; x < wide; ++x)
+                    line[x] = GifPixelType(sampleAt(x, y, unsigned(frame)) >> 4);
+                EGifPutLine(gif, line.data(), int(wide));
+            }
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return bytes;
+}
+
+// Each picture three times: with no option, fitted to 21 x 17 in 256 colours, and in the system
+// colours undithered (the last two bytes choose, as picture_intake_fuzzer.cpp reads them).
+void writePictureSeed(const fs::path& folder, const std::string& name, const ByteVector& picture) {
+    const unsigned char options[3][2] = {{0x00, 0x00}, {0x4D, 20}, {0x07, 0x40}};
+    for (int i = 0; i < 3; ++i) {
+        ByteVector seed = picture;
+        seed.insert(seed.end(), options[i], options[i] + 2);
+        writeFile(folder / (name + "-" + std::to_string(i)), seed);
+    }
+}
+
+void writePictureSeeds(const fs::path& folder, const fs::path& pictures) {
+    const struct {
+        const char* name;
+        int colourType;
+        int bitDepth;
+        bool interlaced;
+        bool transparency;
+        bool ancillary;
+    } pngs[] = {
+        {"grey1", PNG_COLOR_TYPE_GRAY, 1, false, false, false},
+        {"grey2-interlaced", PNG_COLOR_TYPE_GRAY, 2, true, false, false},
+        {"grey4", PNG_COLOR_TYPE_GRAY, 4, false, false, true},
+        {"grey8-key", PNG_COLOR_TYPE_GRAY, 8, false, true, false},
+        {"grey16", PNG_COLOR_TYPE_GRAY, 16, false, false, false},
+        {"rgb8", PNG_COLOR_TYPE_RGB, 8, false, false, true},
+        {"rgb8-interlaced-key", PNG_COLOR_TYPE_RGB, 8, true, true, false},
+        {"rgb16", PNG_COLOR_TYPE_RGB, 16, false, false, false},
+        {"palette1", PNG_COLOR_TYPE_PALETTE, 1, false, false, false},
+        {"palette2-alpha", PNG_COLOR_TYPE_PALETTE, 2, false, true, false},
+        {"palette4-interlaced", PNG_COLOR_TYPE_PALETTE, 4, true, true, false},
+        {"palette8", PNG_COLOR_TYPE_PALETTE, 8, false, false, true},
+        {"grey-alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false, false},
+        {"grey-alpha16-interlaced", PNG_COLOR_TYPE_GRAY_ALPHA, 16, true, false, false},
+        {"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, false},
+        {"rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, true},
+    };
+    for (const auto& png : pngs)
+        writePictureSeed(folder, std::string(png.name) + ".png",
+                         pngSeed(23, 17, png.colourType, png.bitDepth, png.interlaced,
+                                 png.transparency, png.ancillary));
+
+    const JpegSeed jpegs[] = {
+        {"420", JCS_RGB, JCS_YCbCr, 2, 2, false, false, 0},
+        {"422-restarts", JCS_RGB, JCS_YCbCr, 2, 1, false, false, 1},
+        {"440", JCS_RGB, JCS_YCbCr, 1, 2, false, false, 0},
+        {"444-progressive", JCS_RGB, JCS_YCbCr, 1, 1, true, false, 0},
+        {"411-arithmetic", JCS_RGB, JCS_YCbCr, 4, 1, false, true, 0},
+        {"420-progressive-arithmetic", JCS_RGB, JCS_YCbCr, 2, 2, true, true, 0},
+        {"rgb", JCS_RGB, JCS_RGB, 1, 1, false, false, 0},
+        {"grey", JCS_GRAYSCALE, JCS_GRAYSCALE, 1, 1, false, false, 0},
+        {"cmyk", JCS_CMYK, JCS_CMYK, 1, 1, false, false, 0},
+        {"ycck-progressive", JCS_CMYK, JCS_YCCK, 2, 2, true, false, 0},
+    };
+    for (const JpegSeed& jpeg : jpegs)
+        writePictureSeed(folder, std::string(jpeg.name) + ".jpg", jpegSeed(jpeg, 37, 21));
+
+    writePictureSeed(folder, "still.gif", gifSeed(19, 13, 1, false, false, false));
+    writePictureSeed(folder, "interlaced.gif", gifSeed(19, 13, 1, true, true, false));
+    writePictureSeed(folder, "animated-local.gif", gifSeed(19, 13, 3, false, true, true));
+
+    // The tests' JPEGs, and a few BMPs of each kind the conversion reads.
+    if (!pictures.empty() && fs::is_directory(pictures))
+        for (const fs::directory_entry& entry : fs::directory_iterator(pictures))
+            if (entry.is_regular_file() && entry.path().extension() == ".jpg") {
+                std::ifstream in(entry.path(), std::ios::binary);
+                ByteVector bytes((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
+                writePictureSeed(folder, "tests-" + entry.path().filename().string(), bytes);
+            }
+}
+
+void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::path& pictures) {
     const fs::path payloadSeeds = corpus / "payload";
     const fs::path settingsSeeds = corpus / "settings";
     const fs::path bitmapSeeds = corpus / "bitmap";
     const fs::path waveSeeds = corpus / "wave";
     const fs::path exifSeeds = corpus / "exif";
-    for (const fs::path& folder :
-         {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds}) {
+    const fs::path pictureSeeds = corpus / "picture";
+    const fs::path extensionSeeds = corpus / "extension";
+    for (const fs::path& folder : {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds,
+                                   pictureSeeds, extensionSeeds}) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
     writeWaveSeeds(waveSeeds);
     writeExifSeeds(exifSeeds);
+    writePictureSeeds(pictureSeeds, pictures);
 
     // A stand-in for the player's own bytes in front of the block.
     const ByteVector player{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF};
@@ -249,6 +517,8 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
         writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
         writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
         writeFile(payloadSeeds / (name + "-signed.exe"), signedSplash(block, (index - 1) * 3 % 8));
+        if (splash.extension.any())
+            writeFile(extensionSeeds / (name + ".ext"), extensionBytes(splash.extension));
     }
 
     const struct {
@@ -262,9 +532,12 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
         {"few-colours", 3, 3, 8, 5}, {"rgb555", 5, 3, 16, 0}, {"rgb", 3, 2, 24, 0},
         {"top-down", 2, -3, 24, 0},  {"rgbx", 2, 2, 32, 0},   {"rgb-with-table", 2, 1, 24, 2},
     };
-    for (const auto& bitmap : bitmaps)
-        writeFile(bitmapSeeds / (std::string(bitmap.name) + ".bmp"),
-                  makeBitmap(bitmap.width, bitmap.height, bitmap.bitCount, bitmap.coloursUsed));
+    for (const auto& bitmap : bitmaps) {
+        const ByteVector bmp =
+            makeBitmap(bitmap.width, bitmap.height, bitmap.bitCount, bitmap.coloursUsed);
+        writeFile(bitmapSeeds / (std::string(bitmap.name) + ".bmp"), bmp);
+        writePictureSeed(pictureSeeds, std::string(bitmap.name) + ".bmp", bmp);
+    }
 
     if (bmpCorpus.empty())
         return;
@@ -276,10 +549,16 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
         for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
             if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
                 continue;
-            fs::copy_file(entry.path(),
-                          bitmapSeeds /
-                              (std::string(group) + "-" + entry.path().filename().string()),
-                          fs::copy_options::overwrite_existing);
+            const std::string name = std::string(group) + "-" + entry.path().filename().string();
+            fs::copy_file(entry.path(), bitmapSeeds / name, fs::copy_options::overwrite_existing);
+            // The conversion's own readers get the files the player refuses.
+            if (std::string(group) != "g" || name.find("rle") != std::string::npos ||
+                name.find("bf") != std::string::npos || name.find("v4") != std::string::npos) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                writePictureSeed(pictureSeeds, name,
+                                 ByteVector((std::istreambuf_iterator<char>(in)),
+                                            std::istreambuf_iterator<char>()));
+            }
             ++copied;
         }
     }
@@ -290,12 +569,14 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::cerr << "usage: fuzz_seeds <corpus folder> [<BMP corpus folder>]\n";
+    if (argc < 2 || argc > 4) {
+        std::cerr
+            << "usage: fuzz_seeds <corpus folder> [<BMP corpus folder> [<pictures folder>]]\n";
         return 2;
     }
     try {
-        writeSeeds(argv[1], argc == 3 ? fs::path(argv[2]) : fs::path());
+        writeSeeds(argv[1], argc >= 3 ? fs::path(argv[2]) : fs::path(),
+                   argc == 4 ? fs::path(argv[3]) : fs::path());
     } catch (const std::string& message) {
         std::cerr << "fuzz_seeds: " << message << "\n";
         return 1;

@@ -1,9 +1,11 @@
 // The page in Debian's chromium: what it downloads is what `splashpack build` writes for the
-// command line it shows, its preview is `splashpack preview`'s, it reports bad input in the
-// command line's words, and once loaded it asks the network for nothing.
+// command line it shows, and what splashpack.exe writes under Wine, its preview is `splashpack
+// preview`'s, it reports bad input in the command line's words, and once loaded it asks the
+// network for nothing.
 import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
 import {execFileSync, spawnSync} from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -15,8 +17,16 @@ const pageFolder = process.env.SPLASH_PAGE || path.join(root, 'build/web/page');
 const toolFolder = path.dirname(process.env.SPLASHPACK ||
                                 path.join(root, 'build/release/tools/splashpack/splashpack'));
 const inputs = fs.mkdtempSync(path.join(os.tmpdir(), 'splash-page-inputs-'));
+// splashpack.exe and the Wine rig of its build: the shipped 32-bit build where this machine runs
+// 32-bit code, else the 64-bit one.
+const windowsFolder = process.env.SPLASH_WINDOWS_BUILD ||
+    path.join(root, spawnSync('/lib/ld-linux.so.2', ['--version']).status === 0 ? 'build/windows'
+                                                                               : 'build/windows64');
+const windowsTool = path.join(windowsFolder, 'tools/splashpack/splashpack.exe');
+const wineRun = path.join(windowsFolder, 'wine-run');
 let browser;
 let page;
+let ownRig = false;
 
 // The inputs, made here by ImageMagick and sox: a photo-like PNG, the same turned by Exif, an
 // 8-bit BMP the player reads as it is, a short WAV, and a PNG cut off half way.
@@ -32,6 +42,71 @@ function makeInputs() {
                        '0.2', 'sine', '660', 'sine', '880']);
   const png = fs.readFileSync(at('photo.png'));
   fs.writeFileSync(at('cut.png'), png.subarray(0, png.length >> 1));
+}
+
+// Photo-like pixels from a fixed generator, the same on every run: octaves of value noise and a
+// grain over a gradient, or over a radial gradient with a disc; a binary PPM for ImageMagick.
+function photoLike(width, height, disc) {
+  let state = 0x2545f491;
+  const next = () => {
+    state = (state ^ (state << 13)) >>> 0;
+    state = (state ^ (state >>> 17)) >>> 0;
+    state = (state ^ (state << 5)) >>> 0;
+    return state / 4294967296;
+  };
+  const octaves = [64, 29, 13, 6, 3].map((cell) => {
+    const columns = Math.ceil(width / cell) + 2;
+    const rows = Math.ceil(height / cell) + 2;
+    return {cell, columns, values: Float64Array.from({length: columns * rows * 3}, next)};
+  });
+  const pixels = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y)
+    for (let x = 0; x < width; ++x)
+      for (let c = 0; c < 3; ++c) {
+        const [u, v] = [x / width, y / height];
+        let value = disc ? 250 - 200 * Math.hypot(u - 0.5, v - 0.5) * (1 + c / 3)
+                         : 40 + 170 * [u, v, (u + v) / 2][c];
+        if (disc && Math.hypot(x - width / 2, y - height / 2) < height * 0.3)
+          value = [200, 50, 40][c];
+        for (const {cell, columns, values} of octaves) {
+          const [ix, iy] = [Math.floor(x / cell), Math.floor(y / cell)];
+          const [fx, fy] = [x / cell - ix, y / cell - iy];
+          const at = (i, j) => values[((iy + j) * columns + ix + i) * 3 + c];
+          const smooth = (at(0, 0) * (1 - fx) + at(1, 0) * fx) * (1 - fy) +
+                         (at(0, 1) * (1 - fx) + at(1, 1) * fx) * fy;
+          value += (smooth - 0.5) * cell * (disc ? 0.5 : 1.4);
+        }
+        value += (next() - 0.5) * 12;
+        pixels[(y * width + x) * 3 + c] = Math.max(0, Math.min(255, Math.round(value)));
+      }
+  return Buffer.concat([Buffer.from(`P6\n${width} ${height}\n255\n`), pixels]);
+}
+
+// The inputs of the table of front-ends: photo-like pictures of odd sizes with far more than 256
+// colours, one of each source kind, and sounds of each sample format.
+function makeTableInputs() {
+  const at = (name) => path.join(inputs, name);
+  const magick = (...args) => execFileSync('convert', args);
+  fs.writeFileSync(at('noise.ppm'), photoLike(801, 601, false));
+  fs.writeFileSync(at('disc.ppm'), photoLike(1203, 803, true));
+  magick(at('noise.ppm'), at('noise.png'));
+  magick(at('disc.ppm'), '-interlace', 'Plane', '-quality', '88', at('disc.jpg'));
+  for (const name of ['noise.ppm', 'disc.ppm'])
+    fs.rmSync(at(name));
+  magick(at('noise.png'), '-crop', '517x389+101+77', '+repage', '-orient', 'left-bottom',
+         '-quality', '92', at('turned-noise.jpg'));
+  magick(at('noise.png'), '-crop', '457x311+3+5', '+repage', at('noise.gif'));
+  magick(at('noise.png'), '-crop', '517x389+201+111', '+repage', '-type', 'TrueColor',
+         `BMP3:${at('noise.bmp')}`);
+  magick(at('noise.png'), '-crop', '333x251+17+29', '+repage', '-alpha', 'set', '-background',
+         'none', '-vignette', '0x30', at('vignette.png'));
+  const sox = (...args) => execFileSync('sox', ['-R', '-n', ...args]);
+  const tones = (seconds) => ['synth', seconds, 'sine', '523', 'pinknoise', 'synth', seconds,
+                              'sine', 'mix', '1319', 'gain', '-3'];
+  sox('-r', '44100', '-c', '2', '-b', '16', at('s16.wav'), ...tones('0.4'));
+  sox('-r', '22050', '-c', '2', '-b', '8', '-e', 'unsigned-integer', at('s8.wav'), ...tones('0.4'));
+  sox('-r', '48000', '-c', '2', '-b', '24', at('s24.wav'), ...tones('0.4'));
+  sox('-r', '44100', '-c', '2', '-b', '32', '-e', 'floating-point', at('f32.wav'), ...tones('0.4'));
 }
 
 async function waitForWork(action) {
@@ -93,8 +168,18 @@ function runShownCommand(command, extra = '') {
   return {folder, ...result};
 }
 
+// Whether the Wine rig of splashpack.exe's build is up: the table starts it when it is not, and
+// then stops it again.
+function rigRunning() {
+  const pidFile = path.join(windowsFolder, 'wine-rig/xvfb.pid');
+  if (!fs.existsSync(pidFile))
+    return false;
+  return spawnSync('kill', ['-0', fs.readFileSync(pidFile, 'utf8').trim()]).status === 0;
+}
+
 before(async () => {
   makeInputs();
+  makeTableInputs();
   browser = await openPage(pageFolder);
   page = browser.page;
 });
@@ -102,6 +187,8 @@ before(async () => {
 after(async () => {
   if (browser)
     await browser.close();
+  if (ownRig)
+    spawnSync(wineRun, ['stop']);
   fs.rmSync(inputs, {recursive: true, force: true});
 });
 
@@ -142,6 +229,87 @@ test('every download is what splashpack build writes for the command shown', asy
   await setFields({'colours': '', 'autorun': false, 'autorun-label': '', 'output': ''});
 });
 
+// The machine splashpack.exe is built for, from its PE header: x87 arithmetic can show only in
+// the 32-bit one.
+function windowsToolKind() {
+  const exe = fs.readFileSync(windowsTool);
+  const machine = exe.readUInt16LE(exe.readUInt32LE(0x3c) + 4);
+  return machine === 0x14c ? 'splashpack.exe (32-bit, x87)'
+                           : 'splashpack.exe (64-bit build: this machine runs no 32-bit code)';
+}
+
+// Runs the command the page shows with splashpack.exe under Wine, in a folder of the inputs.
+function runShownCommandUnderWine(command) {
+  return runShownCommand(`splashpack() { "${wineRun}" "${windowsTool}" "$@"; }; ${command}`);
+}
+
+test('the Linux tool, splashpack.exe under Wine and the page write the same bytes', async () => {
+  assert.ok(fs.existsSync(windowsTool), `${windowsTool} is not built`);
+  if (!rigRunning()) {
+    assert.equal(spawnSync(wineRun, ['start']).status, 0, 'the Wine rig does not start');
+    ownRig = true;
+  }
+  const plain = {'fit': '', 'background': '', 'colours': '', 'no-dither': false, 'sound-rate': '',
+                 'sound-bits': '', 'mono': false};
+  // Each transforming option once, from pictures and sounds that take every path through it.
+  const rows = [
+    ['--fit, PNG', 'noise.png', null, {'fit': '640x480'}],
+    ['--fit, progressive JPEG', 'disc.jpg', null, {'fit': '800x600'}],
+    ['--fit, JPEG turned by Exif', 'turned-noise.jpg', null, {'fit': '320x240'}],
+    ['--fit, GIF', 'noise.gif', null, {'fit': '300x200'}],
+    ['--fit, BMP the player reads', 'noise.bmp', null, {'fit': '400x300'}],
+    ['--fit, transparent PNG, --background', 'vignette.png', null,
+     {'fit': '200x150', 'background': '#4080c0'}],
+    ['--colours 256', 'noise.png', null, {'colours': '256'}],
+    ['--colours 256 --no-dither', 'noise.png', null, {'colours': '256', 'no-dither': true}],
+    ['--colours 256, progressive JPEG', 'disc.jpg', null, {'colours': '256'}],
+    ['--colours 16', 'noise.png', null, {'colours': '16'}],
+    ['--colours 16 --no-dither', 'noise.png', null, {'colours': '16', 'no-dither': true}],
+    ['--colours system', 'noise.png', null, {'colours': 'system'}],
+    ['--colours system --no-dither', 'noise.png', null, {'colours': 'system', 'no-dither': true}],
+    ['--fit --colours 256, GIF', 'noise.gif', null, {'fit': '320x240', 'colours': '256'}],
+    ['--sound-rate 22050, 16-bit', 'photo.png', 's16.wav', {'sound-rate': '22050'}],
+    ['--sound-rate 11025, 24-bit 48 kHz', 'photo.png', 's24.wav', {'sound-rate': '11025'}],
+    ['--sound-rate 22050, float', 'photo.png', 'f32.wav', {'sound-rate': '22050'}],
+    ['--sound-rate 11025, 8-bit 22 kHz', 'photo.png', 's8.wav', {'sound-rate': '11025'}],
+    ['--sound-bits 8', 'photo.png', 's16.wav', {'sound-bits': '8'}],
+    ['--sound-bits 8, float', 'photo.png', 'f32.wav', {'sound-bits': '8'}],
+    ['--mono, 8-bit', 'photo.png', 's8.wav', {'mono': true}],
+    ['--mono, 16-bit', 'photo.png', 's16.wav', {'mono': true}],
+    ['--mono, 24-bit', 'photo.png', 's24.wav', {'mono': true}],
+    ['--mono, float', 'photo.png', 'f32.wav', {'mono': true}],
+  ];
+  const hash = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 16);
+  const table = [];
+  for (const [name, picture, sound, fields] of rows) {
+    await choose('picture-file', picture);
+    if (sound)
+      await choose('sound-file', sound);
+    else if (chosen['sound-file'])
+      await waitForWork(() => page.click('#sound-clear')), delete chosen['sound-file'];
+    await setFields({...plain, ...fields});
+    const command = await page.$eval('#command', (element) => element.value);
+    const fromPage = await download('#download-splash', 'splash.exe');
+    const row = {name, page: hash(fromPage)};
+    for (const [column, run] of [['linux', runShownCommand], ['wine', runShownCommandUnderWine]]) {
+      const made = run(command);
+      assert.equal(made.status, 0, `${column}: ${command}\n${made.stderr}`);
+      row[column] = hash(fs.readFileSync(path.join(made.folder, 'splash.exe')));
+      fs.rmSync(made.folder, {recursive: true, force: true});
+    }
+    table.push(row);
+  }
+  await setFields(plain);
+  if (chosen['sound-file'])
+    await waitForWork(() => page.click('#sound-clear')), delete chosen['sound-file'];
+  const differing = table.filter((row) => row.wine !== row.linux || row.page !== row.linux);
+  const lines = [`splash hashes: splashpack on Linux | ${windowsToolKind()} | the page`,
+                 ...table.map((row) => `${row.linux} | ${row.wine} | ${row.page} | ` +
+                                       `${differing.includes(row) ? 'DIFFER' : 'same'} | ${row.name}`)];
+  console.log(lines.join('\n'));
+  assert.deepEqual(differing.map((row) => row.name), [], 'the front-ends differ');
+});
+
 test('each code page stores the target and the message as the command line does', async () => {
   // A word of each code page's script, as the command line's own code page table has them.
   const words = {
@@ -158,8 +326,17 @@ test('each code page stores the target and the message as the command line does'
     assert.equal(cli.status, 0, cli.stderr);
     assert.ok(fromPage.equals(fs.readFileSync(path.join(cli.folder, 'splash.exe'))), command);
     fs.rmSync(cli.folder, {recursive: true, force: true});
+    // Opened again, the splash is read in the code page it records.
+    const opened = `coded${codePage}.exe`;
+    fs.writeFileSync(path.join(inputs, opened), fromPage);
+    await choose('splash-file', opened);
+    const text = await page.$eval('#inspect-text', (element) => element.textContent);
+    assert.ok(text.includes('"' + word + '"') && text.includes(word + '.exe'), text);
+    assert.ok(text.includes('Code page           ' + (codePage || '1252') + ', as the splash records'),
+              text);
   }
-  await setFields({'code-page': '1252', 'message': '', 'target': ''});
+  // Opening a splash shows it in the preview; the tests after this one preview the built one.
+  await setFields({'code-page': '1252', 'message': '', 'target': '', 'preview-of': 'built'});
 });
 
 test('the preview is the one splashpack preview draws, on the canvas too', async () => {
@@ -172,6 +349,10 @@ test('the preview is the one splashpack preview draws, on the canvas too', async
     {fields: {'min-resolution': ''},
      screen: {'preview-screen': '640x480', 'preview-depth': '16',
               'preview-sixteen-bit-layout': '555', 'preview-windows': 'xp'}},
+    // A 16-colour screen: the VGA colours.
+    {fields: {},
+     screen: {'preview-screen': '640x480', 'preview-depth': '4',
+              'preview-sixteen-bit-layout': '', 'preview-windows': 'xp'}},
   ];
   for (const s of screens) {
     await setFields(s.fields);

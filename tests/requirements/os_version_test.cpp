@@ -174,3 +174,34 @@ TEST(OsVersion, FormatVersionSet) {
     // Elements that are no canonical triple are named by their class.
     EXPECT_EQ(formatVersionSet(setOf({{2, 6, 2}, {1, 4, 50}})), "'9&8'; '&XP'");
 }
+
+// Later Windows passes only with the splash's opt-in, and only on the NT line after XP; the set
+// decides as before for every other system, with or without it.
+TEST(OsVersion, LaterWindowsPassesOnlyWithTheOptIn) {
+    struct Case {
+        OsVersion version;
+        const char* list;
+        bool without;
+        bool with;
+    };
+    const Case cases[] = {
+        {OsVersion{2, 5, 2}, "1 2 3 4 5 6", false, true}, // XP x64, Server 2003
+        {OsVersion{2, 6, 0}, "1 2 3 4 5 6", false, true}, // Vista
+        {OsVersion{2, 6, 2}, "6", false, true},           // 8, or 8.1 to 11 without a manifest
+        {OsVersion{2, 10, 0}, "", false, true},           // 10 with a manifest
+        {winXp, "1 2 3 4 5", false, false},
+        {win2000, "6", false, false},
+        {winXp, "6", true, true},
+        {win98, "", false, false},
+        {OsVersion{1, 5, 0}, "", false, false}, // not of the NT line
+        {OsVersion{3, 6, 0}, "", false, false},
+        {unknown, "0", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.version.platformId) + "." + std::to_string(c.version.major) +
+                     "." + std::to_string(c.version.minor) + " in {" + c.list + "}");
+        const VersionSet versions = parseVersionList(c.list);
+        EXPECT_EQ(versionAllowed(versions, c.version, false), c.without);
+        EXPECT_EQ(versionAllowed(versions, c.version, true), c.with);
+    }
+}

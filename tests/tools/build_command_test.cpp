@@ -72,6 +72,16 @@ TEST(BuildCommand, InputsStayAsTheyWereAndOnlyTheOutputAppears) {
     EXPECT_EQ("wrote \"" + f.options.output + "\" (" +
                   std::to_string(readFile(f.options.output).size()) + " bytes)",
               outcome.written[0]);
+
+    // A folder that is not there yet is made for the output, and the author is told.
+    f.options.output = f.folder.path("disc/root/setup.exe");
+    outcome = f.build();
+    ASSERT_EQ(2u, outcome.written.size());
+    EXPECT_EQ("made the folder \"" +
+                  std::filesystem::path(f.folder.path("disc/root")).make_preferred().string() +
+                  "\"",
+              outcome.written[0]);
+    EXPECT_EQ(readFile(f.folder.path("setup.exe")), readFile(f.options.output));
 }
 
 TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
@@ -91,7 +101,13 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
         const char* target;
         bool found;
         std::vector<Warning> warnings;
+        const char* output = "";
     };
+    const std::string asciiOnly =
+        " holds characters outside ASCII: the player opens its own file by its ANSI name, which "
+        "cannot hold them on a Windows of another language, and the splash then does not start "
+        "(\"Could not open for load the file\"); name it in ASCII, and the folders it runs from "
+        "on the disc too";
     const Case cases[] = {
         {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}},
         {3000,
@@ -155,6 +171,18 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
           {"code-page", "the target or the message holds characters outside ASCII, stored in "
                         "code page 1252; the player shows them as written only on a Windows "
                         "whose ANSI code page is 1252"}}},
+        {3000,
+         1000,
+         "1 2 3 4 5 6",
+         "a.exe",
+         true,
+         {versionsXp,
+          {"output", "the output's name \"\xe3\x82\xb9\xe3\x83\x97\xe3\x83\xa9\xe3\x83\x83\xe3\x82\xb7\xe3"
+                     "\x83\xa5.exe\"" +
+                         asciiOnly}},
+         "cdA/\xe3\x82\xb9\xe3\x83\x97\xe3\x83\xa9\xe3\x83\x83\xe3\x82\xb7\xe3\x83\xa5.exe"},
+        // The folder on the disc cannot be known; only the file's own name is looked at.
+        {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}, "CD \xe3\x83\xab/setup.exe"},
     };
     for (const Case& c : cases) {
         BuildSettings options;
@@ -162,6 +190,7 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
         options.launchDelay = c.delay;
         options.versionList = c.versions;
         options.target = c.target;
+        options.output = c.output;
         EXPECT_EQ(c.warnings, settingsWarnings(options, TargetSearch{c.found, ""}))
             << c.display << " " << c.target;
     }
@@ -244,8 +273,9 @@ TEST(BuildCommand, RefusedBuildsWriteNothing) {
     {
         BuildFixture f;
         writeFile(f.options.picture, {'G', 'I', 'F', '8', '9', 'a', 0});
-        EXPECT_EQ(0u, f.errorOf<InputError>().find("picture \"" + f.options.picture +
-                                                   "\" cannot be read: "));
+        EXPECT_EQ("picture \"" + f.options.picture +
+                      "\" is a damaged GIF: No screen descriptor detected",
+                  f.errorOf<InputError>());
         f.expectUntouched();
     }
     {
@@ -353,7 +383,9 @@ TEST(BuildCommand, StartsAgainFromASplash) {
     f.options.versionList = "2 3";
     f.options.resolution = "640 x 480";
     f.options.colourDepth = "16 bit";
-    f.options.message = "Needs more.";
+    // Japanese, stored in the code page of Japanese Windows, which the splash records.
+    f.options.message = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\x8c\xe5\xbf\x85\xe8\xa6\x81";
+    f.options.codePage = 932;
     f.options.imageOption = 7;
     f.build();
     const ByteVector old = readFile(f.options.output);
@@ -365,6 +397,8 @@ TEST(BuildCommand, StartsAgainFromASplash) {
         {"", ""},
         {"display-time", "Display time        2000 ms\n"},
         {"sound", "Sound               none\n"},
+        // The same texts, stored in Simplified Chinese's code page instead.
+        {"code-page", "Code page           936, as the splash records\n"},
     };
     for (const Case& c : cases) {
         BuildOptions options;
@@ -375,6 +409,7 @@ TEST(BuildCommand, StartsAgainFromASplash) {
         if (c.given[0] != '\0')
             options.given.insert(c.given);
         options.displayTime = 2000;
+        options.codePage = 936;
         runBuild(options, f.embedded());
         const ByteVector again = readFile(options.output);
         if (c.changed.empty()) {

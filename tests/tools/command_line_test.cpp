@@ -128,6 +128,10 @@ TEST(SplashpackCommandLine, OtherCommands) {
         {{"help", "extract"}, CommandKind::extract},
         {{"build", "--help"}, CommandKind::build},
         {{"inspect", "x", "-h"}, CommandKind::inspect},
+        {{"/?"}, CommandKind::help},
+        {{"-?"}, CommandKind::help},
+        {{"preview", "/?"}, CommandKind::preview},
+        {{"extract", "-?"}, CommandKind::extract},
     };
     for (const Help& help : helps) {
         CommandLine line = parseCommandLine(help.arguments);
@@ -203,6 +207,12 @@ TEST(SplashpackCommandLine, Refusals) {
          "--screen: \"16385x600\" is larger than 16384 pixels a side"},
         {{"preview", "a", "-o", "p", "--screen", "8x6", "--sixteen-bit-layout", "555"},
          "--sixteen-bit-layout needs --depth 16"},
+        {{"preview", "a", "-o", "p", "--screen", "8x6", "--depth", "15", "--sixteen-bit-layout",
+          "565"},
+         "--sixteen-bit-layout needs --depth 16"},
+        {{"build", "-d", "2,5s"},
+         "--display-time: \"2,5s\" has a decimal comma; the decimal separator is a point: write "
+         "2.5s"},
         {{"preview", "a", "-o", "p", "--screen", "8x6", "--depth", "16", "--sixteen-bit-layout",
           "556"},
          "--sixteen-bit-layout: \"556\" is neither 565 nor 555"},

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -86,6 +87,17 @@ std::wstring consoleText() {
     return text;
 }
 
+std::size_t lineFeeds(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::size_t crLineFeeds(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2)
+        ++count;
+    return count;
+}
+
 } // namespace
 
 TEST(SplashpackConsole, TextsInEveryScriptReachTheConsoleAndFilesAsTyped) {
@@ -123,19 +135,31 @@ TEST(SplashpackConsole, TextsInEveryScriptReachTheConsoleAndFilesAsTyped) {
 
         ToolRun build = runTool("build --picture \"" + picture + "\" --message \"" +
                                     script.message + "\" --code-page " + script.codePage +
-                                    " --target setup.exe --output \"" + splash + "\"",
+                                    " --target setup\\run.exe --output \"" + splash + "\"",
                                 scratch.path("build.txt"));
         EXPECT_EQ(0u, build.exitCode) << build.redirected;
         EXPECT_NE(std::string::npos, build.redirected.find(script.file + ".exe"))
             << build.redirected;
+        // Redirected, every line ends in CR LF, as Notepad needs; paths name their folders
+        // with backslashes.
+        EXPECT_EQ(lineFeeds(build.redirected), crLineFeeds(build.redirected)) << build.redirected;
+        EXPECT_LT(0u, crLineFeeds(build.redirected));
+        EXPECT_EQ(std::string::npos, build.redirected.find('/')) << build.redirected;
 
-        const std::string inspect =
-            "inspect \"" + splash + "\" --code-page " + std::string(script.codePage);
+        // The splash records its code page: inspect reads the texts in it unasked.
+        const std::string inspect = "inspect \"" + splash + "\"";
         ToolRun inspected = runTool(inspect, scratch.path("inspect.txt"));
         EXPECT_EQ(0u, inspected.exitCode);
         EXPECT_NE(std::string::npos, inspected.redirected.find(script.message))
             << inspected.redirected;
         EXPECT_NE(std::string::npos, inspected.redirected.find(script.file + ".exe"));
+        EXPECT_EQ(lineFeeds(inspected.redirected), crLineFeeds(inspected.redirected));
+        // A PNG on standard output goes out byte for byte, its line feeds kept as they are.
+        ToolRun previewed =
+            runTool("preview \"" + splash + "\" --screen 64x48 -o -", scratch.path("preview.png"));
+        EXPECT_EQ(0u, previewed.exitCode);
+        EXPECT_EQ(0u, previewed.redirected.find("\x89PNG\r\n\x1a\n"));
+        EXPECT_NE(std::string::npos, previewed.redirected.find("IEND\xae\x42\x60\x82"));
 
         EXPECT_EQ(0u, runTool(inspect, "").exitCode);
         const std::wstring shown = consoleText();
@@ -143,4 +167,54 @@ TEST(SplashpackConsole, TextsInEveryScriptReachTheConsoleAndFilesAsTyped) {
         EXPECT_NE(std::wstring::npos, shown.find(wideOf(script.file + ".exe")));
     }
     FreeConsole();
+}
+
+// Windows' own help switches, and a double-click: started alone in a console of its own, the
+// tool shows its usage until a key is pressed, instead of a window that flashes and closes.
+TEST(SplashpackConsole, HelpAsWindowsAsksAndAConsoleOfItsOwnWaits) {
+    ScratchFolder scratch;
+    for (const char* help : {"/?", "-?"}) {
+        ToolRun asked = runTool(help, scratch.path("help.txt"));
+        EXPECT_EQ(0u, asked.exitCode) << help;
+        EXPECT_EQ(0u, asked.redirected.find("Usage: splashpack COMMAND [OPTIONS]\r\n")) << help;
+    }
+
+    std::wstring line = L"\"" + programPath() + L"\"";
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION tool{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, nullptr, &startup, &tool));
+    // Still there after five seconds: it waits for a key. (Attached sooner, this test would make
+    // the console the tool's and the test's, which a double-click never does.)
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(tool.hProcess, 5000));
+    FreeConsole();
+    ASSERT_TRUE(AttachConsole(tool.dwProcessId));
+    const std::wstring shown = consoleText();
+    EXPECT_NE(std::wstring::npos, shown.find(L"Usage: splashpack COMMAND [OPTIONS]"));
+    EXPECT_NE(std::wstring::npos, shown.find(L"Press any key to close this window."));
+    HANDLE input =
+        CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    INPUT_RECORD key[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        key[i].EventType = KEY_EVENT;
+        key[i].Event.KeyEvent.bKeyDown = i == 0;
+        key[i].Event.KeyEvent.wRepeatCount = 1;
+        key[i].Event.KeyEvent.wVirtualKeyCode = VK_SPACE;
+        key[i].Event.KeyEvent.uChar.UnicodeChar = L' ';
+    }
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleInputW(input, key, 2, &written));
+    CloseHandle(input);
+    FreeConsole();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(tool.hProcess, 10000));
+    DWORD exitCode = 1;
+    GetExitCodeProcess(tool.hProcess, &exitCode);
+    EXPECT_EQ(0u, exitCode);
+    TerminateProcess(tool.hProcess, 1);
+    CloseHandle(tool.hProcess);
+    CloseHandle(tool.hThread);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -49,6 +50,14 @@ TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
     };
     ByteVector appended = appendSplash(fakePlayer(), sampleSplash());
     const std::size_t splashEnd = appended.size();
+    // Cut inside the payload, as a copy or a download that stops early leaves it; padded as the
+    // tool pads a splash; and a program with other bytes after its last section.
+    ByteVector cut(appended.begin(), appended.begin() + 5000);
+    ByteVector paddedCut = fakePlayer(4093);
+    paddedCut.insert(paddedCut.end(), 3, 0);
+    paddedCut.insert(paddedCut.end(), appended.begin() + 4096, appended.begin() + 4200);
+    ByteVector trailing = fakePlayer();
+    trailing.insert(trailing.end(), 50, 'x');
     appended.insert(appended.end(), 7, 'x');
     struct Case {
         const char* name;
@@ -57,7 +66,23 @@ TEST(SplashReport, FilesThePlayerCannotReadAreRefusedWithItsMessage) {
     };
     const Case cases[] = {
         {"plain.exe", fakePlayer(),
-         "it ends in no splash trailer: it is a bare player or another file"},
+         "it ends in no splash trailer: it is a bare player, with nothing after it"},
+        {"signed.exe", signedCopy(fakePlayer(4093)),
+         "it ends in no splash trailer: it is a bare player, with nothing after it"},
+        {"cut.exe", cut,
+         "it is a splash cut short: its payload starts at byte 4096 after the player, but the "
+         "file breaks off at byte 5000, without the trailer that ends every splash"},
+        {"padded.exe", paddedCut,
+         "it is a splash cut short: its payload starts at byte 4096 after the player, but the "
+         "file breaks off at byte 4200, without the trailer that ends every splash"},
+        {"trailing.exe", trailing,
+         "it ends in no splash trailer, though 50 bytes follow the player's last section: a "
+         "splash cut short, or a program with other data after it"},
+        {"text.exe", ByteVector(100, 'x'),
+         "it ends in no splash trailer, and it is no Windows program"},
+        {"inside.exe", ByteVector(cut.begin(), cut.begin() + 3000),
+         "it is cut short inside the player: its headers give sections up to byte 4096, but the "
+         "file ends at byte 3000"},
         {"short.exe", ByteVector(10, 'M'),
          "it is 10 bytes, shorter than the 20-byte trailer that ends every splash"},
         {"past.exe", withTrailer(fakePlayer(), 5000),
@@ -121,4 +146,33 @@ TEST(SplashReport, ExtractWritesThePartsBack) {
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ("the splash holds no sound", lines[1]);
     EXPECT_EQ(splash.picture, readFile(folder.path("silent.bmp")));
+
+    // Names given with -p and -s are taken inside -C, as tar -C does (a full path stays as it
+    // is), and the folder is made for what goes into it.
+    struct Into {
+        std::string directory;
+        std::string picture; // as given; empty for the splash's name
+        std::string sound;
+        std::string pictureAt, soundAt; // where they are written
+    };
+    const Into intos[] = {
+        {"sub", "pic.bmp", "", "sub/pic.bmp", "sub/demo.wav"},
+        {"made/deeper", "", "s.wav", "made/deeper/demo.bmp", "made/deeper/s.wav"},
+        {"full", folder.path("full.bmp"), "", "full.bmp", "full/demo.wav"},
+    };
+    const std::string demo = folder.path("demo.exe");
+    for (const Into& into : intos) {
+        ExtractOptions options;
+        options.directory = folder.path(into.directory);
+        options.picture = into.picture;
+        options.sound = into.sound;
+        lines = extractSplash(readSplash(demo), options);
+        auto at = [&folder](const std::string& name) {
+            return std::filesystem::path(folder.path(name)).make_preferred().string();
+        };
+        ASSERT_EQ(2u, lines.size()) << into.directory;
+        EXPECT_EQ("wrote the picture to \"" + at(into.pictureAt) + "\" (9254 bytes)", lines[0]);
+        EXPECT_EQ("wrote the sound to \"" + at(into.soundAt) + "\" (344 bytes)", lines[1]);
+        EXPECT_EQ(splash.picture, readFile(at(into.pictureAt)));
+    }
 }

@@ -207,13 +207,12 @@ json inspectSplashFromPage(CommandLine& line) {
     HeldSplash opened;
     opened.name = file.name;
     opened.bytes = file.bytes;
-    opened.codePage = line.inspect.codePage;
     opened.report = readSplashBytes(opened.bytes, opened.name, pageCodePages(),
                                     line.inspect.codePage, embeddedPlayer());
+    opened.codePage = opened.report.codePage;
     const SplashReport& report = opened.report;
     BuildSettings settings = settingsOfSplash(report);
     settings.output = opened.name;
-    settings.codePage = opened.codePage;
     TargetSearch target;
     target.found = true;
     json answer = {{"ok", true},
@@ -237,8 +236,8 @@ std::string missingGlyphsWarning(const std::string& message,
         return "";
     return "the page's font has no " + missingCharactersInWords(missing) +
            " of the message, and the page carries none for code pages 874, 932, 936, 949 and "
-           "950; the preview draws empty boxes for them, where `splashpack preview` on Linux "
-           "draws them with the fonts installed there";
+           "950; the preview draws empty boxes for them, where `splashpack preview` draws them "
+           "with a font of the system it runs on";
 }
 
 json previewSplashFromPage(CommandLine& line, PageSplash which) {

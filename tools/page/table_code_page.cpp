@@ -4,7 +4,7 @@
 
 #include "code_page_reading.h"
 
-#include <stb_image.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -54,10 +54,10 @@ const TableCodePage::Table* TableCodePage::tableFor(unsigned codePage) const {
     if (deflated == deflatedCodePages + deflatedCodePageCount)
         return nullptr;
     std::vector<unsigned char> stream(deflated->inflatedSize);
-    int size = stbi_zlib_decode_buffer(
-        reinterpret_cast<char*>(stream.data()), static_cast<int>(stream.size()),
-        reinterpret_cast<const char*>(deflated->bytes), static_cast<int>(deflated->size));
-    if (size != static_cast<int>(stream.size()))
+    uLongf size = static_cast<uLongf>(stream.size());
+    if (uncompress(stream.data(), &size, deflated->bytes, static_cast<uLong>(deflated->size)) !=
+            Z_OK ||
+        size != stream.size())
         throw std::logic_error("the code-page tables cannot be inflated");
 
     auto table = std::make_unique<Table>();

@@ -5,6 +5,7 @@
 #include "build_sequence.h"
 #include "file_output.h"
 #include "file_path.h"
+#include "message_text.h"
 #include "splash_file.h"
 #include "system_code_page.h"
 #include "target_search.h"
@@ -18,7 +19,7 @@ class FileSystemBuildFiles : public BuildFiles {
         return textOf(pathOf(path).filename());
     }
     std::string besideOutput(const std::string& output, const std::string& name) const override {
-        return textOf(pathOf(output).parent_path() / pathOf(name));
+        return textOf((pathOf(output).parent_path() / pathOf(name)).make_preferred());
     }
     bool sameFile(const std::string& output, const std::string& input) const override {
         return ::sameFile(output, input);
@@ -45,6 +46,10 @@ BuildOutcome runBuild(const BuildOptions& options, const PlayerImage& embedded) 
     FileSystemBuildFiles files;
     BuildResult result = runBuildSequence(options, files, embedded);
     BuildOutcome outcome;
+    // An author who names a folder that is not there yet means a new one, as extract -C does.
+    const std::string madeFolder = makeFolderFor(options.output);
+    if (!madeFolder.empty())
+        outcome.written.push_back("made the folder " + inQuotes(madeFolder));
     for (const BuildOutput& output : result.outputs) {
         writeJoinedFileAtomically(output.path, output.parts, options.force);
         outcome.written.push_back(output.line);

@@ -166,6 +166,18 @@ void checkOutputFree(const std::string& path, bool replace) {
         throw InputError(inQuotes(path) + " exists; --force replaces it");
 }
 
+std::string makeFolderFor(const std::string& path) {
+    const fs::path folder = pathOf(path).parent_path();
+    std::error_code error;
+    if (folder.empty() || fs::is_directory(folder, error))
+        return "";
+    fs::create_directories(folder, error);
+    const std::string named = textOf(fs::path(folder).make_preferred());
+    if (error)
+        throw InputError("cannot make the folder " + inQuotes(named) + ": " + error.message());
+    return named;
+}
+
 bool sameFile(const std::string& first, const std::string& second) {
     std::error_code error;
     bool same = fs::equivalent(pathOf(first), pathOf(second), error);

@@ -50,6 +50,11 @@ class InputFile : public InputSource {
 // Raises InputError when `path` exists and `replace` is false, or when it is a folder.
 void checkOutputFree(const std::string& path, bool replace);
 
+// Makes the folder that `path` is to be written in, with the folders above it, when it does not
+// exist yet. Returns the folder's name when it made it, else an empty text; raises InputError
+// when it cannot be made.
+std::string makeFolderFor(const std::string& path);
+
 // True when both names lead to one existing file.
 bool sameFile(const std::string& first, const std::string& second);
 

@@ -1,8 +1,11 @@
-// The preview from files: the fonts are read only when the requirements box needs them.
+// The preview from files: the system's fonts are read only when the requirements box needs them.
 #include "preview_command.h"
 
+#include "carried_font.h"
 #include "file_output.h"
+#include "file_path.h"
 #include "message_text.h"
+#include "preview_fonts.h"
 #include "splash_file.h"
 #include "standard_output.h"
 #include "tool_error.h"
@@ -11,59 +14,30 @@
 
 namespace {
 
-// The box's fonts: DejaVu Sans, then the first installed font with the letters of the code page
-// the texts were stored in. Warns when the message holds characters that none of them has.
+// The box's fonts: the part of DejaVu Sans the tool carries, then the first font of the system
+// with the letters of the code page the texts were read in. Warns when the message holds
+// characters that none of them has, saying in the system's words how to get the font.
 std::vector<PreviewFont> boxFonts(const std::string& message, UINT codePage,
                                   std::vector<std::string>& warnings) {
-    std::vector<PreviewFont> fonts = {readPreviewFont(previewFontFile)};
+    std::vector<PreviewFont> fonts = {carriedPreviewFont()};
     const ScriptFonts script = scriptFontsFor(codePage);
-    for (const char* file : script.files) {
+    for (const ScriptFont& font : script.candidates) {
         std::error_code error;
-        if (std::filesystem::is_regular_file(file, error)) {
-            fonts.push_back(PreviewFont{file, readInputFile(file, "font")});
+        if (std::filesystem::is_regular_file(pathOf(font.file), error)) {
+            fonts.push_back(PreviewFont{font.file, readInputFile(font.file, "font"), font.index});
             break;
         }
     }
     const std::u32string missing = charactersNoFontHas(message, fonts);
     if (!missing.empty())
-        warnings.push_back("no font the preview found has " + missingCharactersInWords(missing) +
-                           " of the message; the preview draws empty boxes for them" +
-                           (script.package != nullptr
-                                ? std::string(" (apt-get install ") + script.package + ")"
-                                : std::string()));
+        warnings.push_back(
+            "no font the preview found has " + missingCharactersInWords(missing) +
+            " of the message; the preview draws empty boxes for them" +
+            (script.whenMissing.empty() ? std::string() : " (" + script.whenMissing + ")"));
     return fonts;
 }
 
 } // namespace
-
-PreviewFont readPreviewFont(const std::string& file) {
-    try {
-        return PreviewFont{file, readInputFile(file, "font")};
-    } catch (const InputError& error) {
-        throw InputError(std::string(error.what()) +
-                         "; the preview draws the requirements box with it "
-                         "(apt-get install fonts-dejavu-core)");
-    }
-}
-
-ScriptFonts scriptFontsFor(UINT codePage) {
-    // TrueType outlines only: stb_truetype reads them all, and these hold the whole script.
-    const char* const droid = "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf";
-    switch (codePage) {
-    case 932:
-    case 936:
-    case 949:
-    case 950:
-        return ScriptFonts{{droid}, "fonts-droid-fallback"};
-    case 874:
-        return ScriptFonts{{"/usr/share/fonts/truetype/tlwg/Garuda.ttf",
-                            "/usr/share/fonts/truetype/tlwg/Loma.ttf",
-                            "/usr/share/fonts/truetype/noto/NotoSansThai-Regular.ttf"},
-                           "fonts-tlwg-garuda-ttf"};
-    default:
-        return ScriptFonts{};
-    }
-}
 
 PreviewOutcome runPreview(const PreviewOptions& options, std::ostream& standardOutput) {
     const bool toStandardOutput = options.output == "-";
@@ -82,7 +56,10 @@ PreviewOutcome runPreview(const PreviewOptions& options, std::ostream& standardO
     PreviewOutcome outcome;
     std::vector<PreviewFont> fonts;
     if (previewNeedsFont(plan))
-        fonts = boxFonts(plan.message, options.codePage, outcome.warnings);
+        fonts = boxFonts(plan.message, report.codePage, outcome.warnings);
+    const std::string hint = codePageHint(report);
+    if (!hint.empty())
+        outcome.warnings.push_back(hint);
     PreviewImage image = renderPreview(report, screen, plan, fonts);
     const ByteVector png = previewPng(image);
     outcome.lines = previewTimeline(report, screen, plan);

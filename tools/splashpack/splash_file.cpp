@@ -37,17 +37,20 @@ std::string damageInWords(const std::string& path) {
             std::fread(trailer, 1, trailerSize, file.get()) != trailerSize)
             return "its last " + std::to_string(trailerSize) + " bytes cannot be read";
     }
-    // Bytes added after a splash hide its trailer from the player; the whole file tells where
-    // it went.
+    // Bytes added after a splash hide its trailer from the player, and a splash cut short has
+    // none: the whole file tells which.
     std::uint64_t earlierEnd = 0;
+    ByteVector whole;
     if (size >= trailerSize && size <= largestInputFile &&
         std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0) {
-        ByteVector whole(static_cast<std::size_t>(size));
+        whole.resize(static_cast<std::size_t>(size));
         if (std::fseek(file.get(), 0, SEEK_SET) == 0 &&
             std::fread(whole.data(), 1, whole.size(), file.get()) == whole.size())
             earlierEnd = earlierTrailerEnd(whole.data(), whole.size());
+        else
+            whole.clear();
     }
-    return splashDamage(size, trailer, earlierEnd);
+    return splashDamage(size, trailer, earlierEnd, whole.data(), whole.size());
 }
 
 } // namespace
@@ -74,16 +77,24 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
     struct Part {
         const char* what;
         const ByteVector& bytes;
-        std::string path;
+        std::string name; // as given, or the splash's name with the part's extension
+        std::string path; // inside the folder
     };
-    std::string stem = textOf(pathOf(report.file).stem());
-    fs::path directory = pathOf(options.directory);
+    const std::string stem = textOf(pathOf(report.file).stem());
     Part parts[] = {
-        {"picture", report.picture,
-         options.picture.empty() ? textOf(directory / pathOf(stem + ".bmp")) : options.picture},
-        {"sound", report.sound,
-         options.sound.empty() ? textOf(directory / pathOf(stem + ".wav")) : options.sound},
+        {"picture", report.picture, options.picture.empty() ? stem + ".bmp" : options.picture, ""},
+        {"sound", report.sound, options.sound.empty() ? stem + ".wav" : options.sound, ""},
     };
+    // A name is taken inside the folder, as tar -C does (a full path stays as it is); the
+    // default folder "." adds nothing to it.
+    const fs::path directory = pathOf(options.directory);
+    bool intoDirectory = false;
+    for (Part& part : parts) {
+        const fs::path name = pathOf(part.name);
+        fs::path inside = options.directory == "." ? name : directory / name;
+        part.path = textOf(inside.make_preferred());
+        intoDirectory = intoDirectory || (!part.bytes.empty() && name.is_relative());
+    }
     std::error_code error;
     if (!report.picture.empty() && !report.sound.empty() &&
         fs::weakly_canonical(pathOf(parts[0].path), error) ==
@@ -97,8 +108,6 @@ std::vector<std::string> extractSplash(const SplashReport& report, const Extract
             throw InputError("\"" + part.path + "\" is the splash itself; it is never written");
         checkOutputFree(part.path, options.force);
     }
-    bool intoDirectory = (!report.picture.empty() && options.picture.empty()) ||
-                         (!report.sound.empty() && options.sound.empty());
     if (intoDirectory) {
         std::error_code error;
         fs::create_directories(directory, error);

@@ -10,8 +10,8 @@
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Where results and messages go. On a Windows console the UTF-8 text is handed to the console
-// as UTF-16, so it shows as written whatever the console's code page; anywhere else, and when
-// redirected, the UTF-8 bytes go out unchanged.
+// as UTF-16, so it shows as written whatever the console's code page; redirected on Windows,
+// the UTF-8 bytes go out with CR LF line ends; elsewhere unchanged.
 std::ostream& resultStream();
 std::ostream& messageStream();
 
@@ -20,3 +20,10 @@ bool standardOutputIsTerminal();
 
 // Makes the runtime write standard output's bytes unchanged.
 void writeStandardOutputAsBytes();
+
+// True when the tool runs in a console of its own, which closes when it ends: on Windows, a
+// double-click in Explorer. Never on other systems.
+bool consoleIsOwn();
+
+// Waits until a key is pressed in the console.
+void waitForKey();

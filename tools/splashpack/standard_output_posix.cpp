@@ -23,3 +23,9 @@ bool standardOutputIsTerminal() {
 }
 
 void writeStandardOutputAsBytes() {}
+
+bool consoleIsOwn() {
+    return false;
+}
+
+void waitForKey() {}

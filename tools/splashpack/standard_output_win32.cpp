@@ -1,7 +1,7 @@
 // Standard output and standard error in splashpack.exe: the arguments are read once as wide text,
 // a console is written in UTF-16 so that it shows every character whatever its code page, and
-// anything else gets the UTF-8 bytes unchanged, with the runtime's text mode (which would turn
-// each LF of a PNG into CR LF) switched off.
+// anything else gets the UTF-8 bytes in the runtime's text mode, whose CR LF line ends Notepad
+// needs; a PNG on standard output goes out with text mode switched off.
 #include "standard_output.h"
 
 #include <windows.h>
@@ -107,13 +107,14 @@ template <DWORD handle> std::ostream& consoleStream() {
     return stream;
 }
 
-// Through the console when `handle` is one, else `bytes` in binary mode.
-template <DWORD handle> std::ostream& streamFor(FILE* file, std::ostream& bytes) {
+// Through the console when `handle` is one, else `text` in text mode, which ends each line
+// with CR LF.
+template <DWORD handle> std::ostream& streamFor(FILE* file, std::ostream& text) {
     if (isConsole(GetStdHandle(handle)))
         return consoleStream<handle>();
     fflush(file);
-    _setmode(_fileno(file), _O_BINARY);
-    return bytes;
+    _setmode(_fileno(file), _O_TEXT);
+    return text;
 }
 
 } // namespace
@@ -148,4 +149,24 @@ bool standardOutputIsTerminal() {
 void writeStandardOutputAsBytes() {
     fflush(stdout);
     _setmode(_fileno(stdout), _O_BINARY);
+}
+
+bool consoleIsOwn() {
+    // A console that Windows made for this program alone, as for a double-click in Explorer;
+    // a command prompt's console holds the prompt too.
+    DWORD processes[2] = {};
+    return isConsole(GetStdHandle(STD_OUTPUT_HANDLE)) && GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKey() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);
+    for (;;) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0)
+            return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            return;
+    }
 }

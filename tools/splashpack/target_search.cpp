@@ -12,12 +12,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Where the target lies beside the output; the player joins it with a backslash.
+// Where the target lies beside the output; the player joins it with a backslash. Named with
+// the system's separator throughout.
 fs::path targetBeside(const std::string& output, const std::string& target) {
     std::string relative = target;
     std::replace(relative.begin(), relative.end(), '\\', '/');
     fs::path folder = pathOf(output).parent_path();
-    return folder / pathOf(relative);
+    return (folder / pathOf(relative)).make_preferred();
 }
 
 } // namespace

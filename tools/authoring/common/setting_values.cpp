@@ -163,7 +163,10 @@ UINT parseDuration(const std::string& written) {
             return 0;
         throw UsageError(inQuotes(written) + " has no unit; write " + number + "s or " + number +
                          "ms");
-    } else
+    } else if (unit.size() > 1 && unit[0] == ',' && isDigit(unit[1]))
+        throw UsageError(inQuotes(written) + " has a decimal comma; the decimal separator is a " +
+                         "point: write " + number + "." + unit.substr(1));
+    else
         throw UsageError(inQuotes(written) + " has the unknown unit " + inQuotes(unit) +
                          "; use ms or s");
 

@@ -73,6 +73,10 @@ const std::vector<std::string>& soundBitValues();
 // One of pictureColourValues: "256", "16" or "system".
 PictureColours parsePictureColours(const std::string& text);
 
+// What a shaped splash cuts out of its window: nothing, the pixels of a colour the author names,
+// or the source's pixels below half opacity, for which the tool chooses a colour.
+enum class PictureShape { none, keyColour, transparency };
+
 // One of soundRateValues: "22050" or "11025" (samples a second).
 UINT parseSoundRate(const std::string& text);
 

@@ -39,6 +39,11 @@ void parseCommandArguments(CommandLine& line, const std::vector<std::string>& gi
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (!optionsEnded && argument == "/?") {
+            line.helpTopic = line.kind;
+            line.kind = CommandKind::help;
+            return;
+        }
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
             operands.push_back(argument);
             continue;
@@ -47,7 +52,7 @@ void parseCommandArguments(CommandLine& line, const std::vector<std::string>& gi
             optionsEnded = true;
             continue;
         }
-        if (argument == "--help" || argument == "-h") {
+        if (argument == "--help" || argument == "-h" || argument == "-?") {
             line.helpTopic = line.kind;
             line.kind = CommandKind::help;
             return;
@@ -128,7 +133,8 @@ void checkSplashCommand(CommandLine& line, const std::vector<std::string>& opera
         throw UsageError("preview needs --screen WxH", "screen");
     if (line.preview.output.empty())
         throw UsageError("preview needs --output FILE", "output");
-    if (line.preview.layoutGiven && (line.preview.colourBits <= 8 || line.preview.colourBits > 16))
+    // A 15-bit screen is always 5-5-5.
+    if (line.preview.layoutGiven && line.preview.colourBits != 16)
         throw UsageError("--sixteen-bit-layout needs --depth 16", "sixteen-bit-layout");
 }
 
@@ -164,7 +170,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty())
         throw UsageError("no command given");
     const std::string& command = arguments[0];
-    if (command == "--help" || command == "-h" || command == "help") {
+    // "/?" and "-?" as Windows programs take them.
+    if (command == "--help" || command == "-h" || command == "help" || command == "/?" ||
+        command == "-?") {
         line.kind = CommandKind::help;
         if (command == "help" && arguments.size() > 1) {
             line.helpTopic = commandNamed(arguments[1]);

@@ -30,14 +30,14 @@ struct InspectOptions {
     std::string file;
     bool json = false;
     bool quiet = false; // only the exit code and errors tell whether the player reads it
-    UINT codePage = defaultCodePage; // of the stored texts
+    UINT codePage = 0;  // of the stored texts; 0: as the splash records, else 1252
 };
 
 struct ExtractOptions {
     std::string file;
     std::string directory = ".";
-    std::string picture; // empty: the splash's name with .bmp, in `directory`
-    std::string sound;   // empty: the splash's name with .wav, in `directory`
+    std::string picture; // in `directory`; empty: the splash's name with .bmp
+    std::string sound;   // in `directory`; empty: the splash's name with .wav
     bool force = false;
     bool quiet = false;
 };
@@ -51,7 +51,7 @@ struct PreviewOptions {
     SixteenBitLayout sixteenBitLayout = SixteenBitLayout::red5green6blue5;
     bool layoutGiven = false;
     OsVersion windows = osVersionForCode(6);
-    UINT codePage = defaultCodePage; // of the stored texts
+    UINT codePage = 0; // of the stored texts; 0: as the splash records, else 1252
     bool force = false;
     bool quiet = false;
 };

@@ -138,7 +138,8 @@ void addBuildRows(Rows& t) {
               "start from the settings, picture and sound of the splash FILE; the options given "
               "replace them, and an empty --sound, --target or --message leaves that out")
         .explains("Its picture and sound go in byte for byte as stored, unless --fit reshapes the "
-                  "picture. Its texts are read in --code-page.")
+                  "picture. Its texts are read in the code page it records; those of a splash that records none, in "
+                  "--code-page.")
         .reads([](Line& c, Text v) { c.build.like = v; });
 
     t.add("player")
@@ -233,15 +234,18 @@ void addBuildRows(Rows& t) {
     t.add("code-page")
         .takes("N", ValueKind::choice)
         .says("Code page of the target and the message",
-              "Windows code page the target and the message are stored in: {values}")
+              "Windows code page the target and the message are stored in: {values}; with "
+              "--like, by default the one that splash records")
         .explains(
             "The player hands their bytes to Windows as they are, so it shows them as written "
             "only where the machine's ANSI code page is the same. A character the code page "
-            "cannot hold exactly is refused.")
+            "cannot hold exactly is refused. The splash records the code page for its readers.")
         .offers(codePageChoices())
         .byDefault(std::to_string(defaults.codePage))
         .onPage()
-        .reads([](Line& c, Text v) { c.build.codePage = parseCodePage(v); });
+        .reads([](Line& c, Text v) { c.build.codePage = parseCodePage(v); })
+        .keptFromLike(
+            [](BuildOptions& o, const LikeSplash& like) { o.codePage = like.settings.codePage; });
 
     t.heading("Picture");
     t.add("fit")
@@ -379,7 +383,8 @@ void addInspectRows(Rows& t) {
         .says("JSON", "print one JSON object instead of text; a failure too, as "
                       "{\"error\": TEXT, \"exitCode\": N} on standard output")
         .explains("The target and the message are stored as ANSI bytes; the report reads them in "
-                  "--code-page, so it is always valid UTF-8.")
+                  "the code page the splash records (else Windows-1252), so it is always valid "
+                  "UTF-8.")
         .reads([](Line& c, Text) { c.inspect.json = true; });
     t.add("quiet", 'q')
         .says("Quiet",
@@ -389,7 +394,7 @@ void addInspectRows(Rows& t) {
         .takes("N", ValueKind::choice)
         .says("Its texts' code page", "code page the texts were stored in")
         .offers(codePageChoices())
-        .byDefault(std::to_string(defaultCodePage))
+        .byDefault("the one the splash records, else " + std::to_string(defaultCodePage))
         .onPage()
         .reads([](Line& c, Text v) { c.inspect.codePage = parseCodePage(v); });
 }
@@ -403,11 +408,11 @@ void addExtractRows(Rows& t) {
         .reads([](Line& c, Text v) { c.extract.directory = v; });
     t.add("picture", 'p')
         .takes("FILE", ValueKind::outputFile)
-        .says("Picture file", "name of the picture file instead")
+        .says("Picture file", "name of the picture file instead, in DIR")
         .reads([](Line& c, Text v) { c.extract.picture = v; });
     t.add("sound", 's')
         .takes("FILE", ValueKind::outputFile)
-        .says("Sound file", "name of the sound file instead")
+        .says("Sound file", "name of the sound file instead, in DIR")
         .reads([](Line& c, Text v) { c.extract.sound = v; });
     t.add("force", 'f').says("Replace files", "replace files that exist").reads([](Line& c, Text) {
         c.extract.force = true;
@@ -442,8 +447,10 @@ void addPreviewRows(Rows& t) {
     t.add("depth")
         .takes("BITS", ValueKind::choice)
         .says("Colours",
-              "colour depth of the screen in bits: 16 keeps 5 or 6 bits of each colour; 8 shows "
-              "the nearest of the 20 static colours, an approximation of what Windows does")
+              "colour depth of the screen in bits: 16 keeps 5 or 6 bits of each colour, 15 "
+              "keeps 5; 8 shows the nearest of the 20 static colours, 4 and 1 (a 16-colour VGA "
+              "driver's count) the nearest of the 16 VGA colours, approximations of what "
+              "Windows does")
         .offers(depthChoices())
         .byDefault(std::to_string(defaults.colourBits))
         .onPage()
@@ -479,7 +486,7 @@ void addPreviewRows(Rows& t) {
         .takes("N", ValueKind::choice)
         .says("Its texts' code page", "code page the texts were stored in")
         .offers(codePageChoices())
-        .byDefault(std::to_string(defaults.codePage))
+        .byDefault("the one the splash records, else " + std::to_string(defaultCodePage))
         .reads([](Line& c, Text v) { c.preview.codePage = parseCodePage(v); });
     t.add("force", 'f')
         .says("Replace files", "replace the output file if it exists")

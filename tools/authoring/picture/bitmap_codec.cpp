@@ -3,6 +3,7 @@
 
 #include "little_endian.h"
 #include "little_endian_output.h"
+#include "picture_rows.h"
 #include "tool_error.h"
 
 namespace {
@@ -219,12 +220,48 @@ RgbaPicture decodeRunLengthBitmap(const ByteVector& bytes, const BmpHeader& head
     return picture;
 }
 
-ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& header) {
-    UINT bits = header.bitCount;
+namespace {
+
+// One channel of a bit-field pixel: the field's top bits (at most 8) widened to 8 by repeating
+// them, as BMP readers do.
+class BitField {
+  public:
+    explicit BitField(UINT mask) : mask_(mask) {
+        for (UINT rest = mask; rest != 0; rest >>= 1)
+            bits_ += rest & 1;
+        for (UINT rest = mask; rest > 1; rest >>= 1)
+            ++highest_;
+    }
+    UINT bits() const { return bits_; }
+    bool empty() const { return bits_ == 0; }
+    unsigned char of(UINT pixel) const {
+        if (bits_ == 0)
+            return 255;
+        UINT value = pixel & mask_;
+        value = highest_ >= 7 ? value >> (highest_ - 7) : value << (7 - highest_);
+        value = (value & 0xFF) >> (8 - bits_);
+        UINT widened = 0;
+        for (int filled = 0; filled < 8; filled += int(bits_))
+            widened = widened << bits_ | value;
+        return static_cast<unsigned char>(widened >> (bits_ * ((8 + bits_ - 1) / bits_) - 8));
+    }
+
+  private:
+    UINT mask_;
+    UINT bits_ = 0;
+    UINT highest_ = 0;
+};
+
+} // namespace
+
+void decodeBitmapRows(const ByteVector& bytes, const BmpHeader& header, PictureRows& rows,
+                      bool opaque) {
+    const UINT bits = header.bitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         throw InputError("has " + std::to_string(bits) +
                          " bits a pixel, which splashpack cannot read");
-    bool fields = header.compression == bmpBitFields || header.compression == bmpAlphaBitFields;
+    const bool fields =
+        header.compression == bmpBitFields || header.compression == bmpAlphaBitFields;
     if (header.compression != bmpRgb && !(fields && (bits == 16 || bits == 32)))
         throw InputError("is " + compressionName(header) + " with " + std::to_string(bits) +
                          " bits a pixel, which splashpack cannot read");
@@ -232,57 +269,81 @@ ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& heade
     UINT masks[4] = {0, 0, 0, 0};
     if (fields) {
         // After a 40-byte header the fields follow it; larger headers hold them.
-        std::size_t at = 54;
-        UINT count = header.headerSize >= 56 || header.compression == bmpAlphaBitFields ? 4 : 3;
+        const UINT count =
+            header.headerSize >= 56 || header.compression == bmpAlphaBitFields ? 4 : 3;
         for (UINT i = 0; i < count; ++i)
-            masks[i] = read32(bytes, at + 4 * i);
+            masks[i] = read32(bytes, 54 + 4 * i);
+    } else if (bits == 16) {
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
+    } else if (bits == 32) {
+        masks[0] = 0x00FF0000;
+        masks[1] = 0x0000FF00;
+        masks[2] = 0x000000FF;
+        masks[3] = 0xFF000000;
     }
-    for (UINT i = 0; fields && i < 4; ++i) {
-        UINT width = 0;
-        for (UINT mask = masks[i]; mask != 0; mask >>= 1)
-            width += mask & 1;
-        if ((i < 3 && width == 0) || width > 8)
-            throw InputError("has bit fields of " + std::to_string(width) +
+    const BitField channels[4] = {BitField(masks[0]), BitField(masks[1]), BitField(masks[2]),
+                                  BitField(opaque ? 0 : masks[3])};
+    for (UINT i = 0; fields && i < 4; ++i)
+        if ((i < 3 && channels[i].empty()) || channels[i].bits() > 8)
+            throw InputError("has bit fields of " + std::to_string(BitField(masks[i]).bits()) +
                              " bits for one channel; splashpack reads 1 to 8");
-    }
-    UINT infoSize = fields ? 108 : 40;
-    UINT entries = bits <= 8 ? header.paletteEntries : 0;
-    std::uint64_t height = header.height < 0 ? -std::int64_t(header.height) : header.height;
-    std::size_t pixelBytes =
-        static_cast<std::size_t>(rowBytes(std::uint64_t(header.width), bits) * height);
-    UINT offset = 14 + infoSize + entries * 4;
 
-    ByteVector out;
-    out.reserve(offset + pixelBytes);
-    out.push_back('B');
-    out.push_back('M');
-    appendLittleEndian32(out, static_cast<UINT>(offset + pixelBytes));
-    appendLittleEndian32(out, 0);
-    appendLittleEndian32(out, offset);
-    appendLittleEndian32(out, infoSize);
-    appendLittleEndian32(out, static_cast<UINT>(header.width));
-    appendLittleEndian32(out, static_cast<UINT>(header.height));
-    appendLittleEndian16(out, 1);
-    appendLittleEndian16(out, bits);
-    appendLittleEndian32(out, fields ? bmpBitFields : bmpRgb);
-    appendLittleEndian32(out, static_cast<UINT>(pixelBytes));
-    appendLittleEndian32(out, 2835);
-    appendLittleEndian32(out, 2835);
-    appendLittleEndian32(out, entries);
-    appendLittleEndian32(out, 0);
-    if (fields) {
-        for (UINT mask : masks)
-            appendLittleEndian32(out, mask);
-        out.insert(out.end(), infoSize - 56, 0); // colour space, unused for drawing
+    const UINT width = static_cast<UINT>(header.width);
+    const UINT height = static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height)
+                                                            : std::int64_t(header.height));
+    const std::size_t stride = static_cast<std::size_t>(rowBytes(width, bits));
+    auto fileRow = [&](UINT y) {
+        return &bytes[header.bitsOffset + stride * (header.height < 0 ? y : height - 1 - y)];
+    };
+    auto pixelValue = [&](const unsigned char* row, UINT x) -> UINT {
+        return bits == 16 ? readLittleEndian16(row + 2 * x) : readLittleEndian32(row + 4 * x);
+    };
+
+    // An alpha field that is 0 everywhere is taken for one a writer left empty.
+    bool alpha = !channels[3].empty() && (bits == 16 || bits == 32);
+    if (alpha) {
+        alpha = false;
+        for (UINT y = 0; y < height && !alpha; ++y)
+            for (UINT x = 0; x < width && !alpha; ++x)
+                alpha = (pixelValue(fileRow(y), x) & masks[3]) != 0;
     }
-    for (UINT i = 0; i < entries; ++i) {
-        std::size_t entry = header.paletteOffset + std::size_t(i) * header.paletteEntrySize;
-        out.insert(out.end(), bytes.begin() + entry, bytes.begin() + entry + 3);
-        out.push_back(0);
+
+    rows.start(width, height);
+    std::vector<unsigned char> rgba(std::size_t(width) * 4);
+    for (UINT y = 0; y < height; ++y) {
+        const unsigned char* in = fileRow(y);
+        unsigned char* out = rgba.data();
+        for (UINT x = 0; x < width; ++x, out += 4) {
+            out[3] = 255;
+            if (bits <= 8) {
+                const UINT perByte = 8 / bits;
+                const UINT index =
+                    in[x / perByte] >> (8 - bits * (x % perByte + 1)) & ((1u << bits) - 1);
+                if (index < header.paletteEntries) {
+                    const unsigned char* entry =
+                        &bytes[header.paletteOffset + std::size_t(index) * header.paletteEntrySize];
+                    out[0] = entry[2];
+                    out[1] = entry[1];
+                    out[2] = entry[0];
+                } else {
+                    out[0] = out[1] = out[2] = 0;
+                }
+            } else if (bits == 24) {
+                out[0] = in[3 * x + 2];
+                out[1] = in[3 * x + 1];
+                out[2] = in[3 * x];
+            } else {
+                const UINT value = pixelValue(in, x);
+                for (int channel = 0; channel < 3; ++channel)
+                    out[channel] = channels[channel].of(value);
+                if (alpha)
+                    out[3] = channels[3].of(value);
+            }
+        }
+        rows.row(y, rgba.data());
     }
-    out.insert(out.end(), bytes.begin() + header.bitsOffset,
-               bytes.begin() + header.bitsOffset + pixelBytes);
-    return out;
 }
 
 bool hasTransparency(const RgbaPicture& picture) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class PictureRows;
+
 // Decoded pixels, top row first, four bytes a pixel (red, green, blue, alpha); alpha 0 marks
 // a pixel the picture leaves undrawn.
 struct RgbaPicture {
@@ -53,11 +55,13 @@ std::string compressionName(const BmpHeader& header);
 // a colour the colour table lacks.
 RgbaPicture decodeRunLengthBitmap(const ByteVector& bytes, const BmpHeader& header);
 
-// The same uncompressed or bit-field picture with its headers rewritten into the forms the
-// image library reads: a 40-byte header and a 4-byte-entry colour table, or a 108-byte header
-// carrying the bit fields, with the pixels right after. Raises InputError for a number of bits a
-// pixel that BMP readers do not share.
-ByteVector libraryReadableBitmap(const ByteVector& bytes, const BmpHeader& header);
+// Delivers the pixels of an uncompressed or bit-field BMP to `rows`, top row first: 1, 4 and 8
+// bits through the colour table (an index past its end draws black), 16 and 32 bits through the
+// bit fields (5-5-5 and 8-8-8 without them), 24 bits as they are. The alpha field (the fourth
+// byte of an uncompressed 32-bit pixel) gives alpha, unless `opaque` or it is 0 in every pixel.
+// Raises InputError for a number of bits a pixel or bit fields that BMP readers do not share.
+void decodeBitmapRows(const ByteVector& bytes, const BmpHeader& header, PictureRows& rows,
+                      bool opaque);
 
 // True when some pixel is not fully opaque.
 bool hasTransparency(const RgbaPicture& picture);

@@ -1,101 +1,105 @@
 // Palette choice by variance-minimising median cut over a colour histogram, refined by a few
 // rounds of k-means; pixels mapped to the nearest entry, with Floyd-Steinberg error diffusion.
+// Every step is integer arithmetic and every ordering a total one, so that the same picture gives
+// the same palette and pixels from every compiler, standard library and processor.
 #include "palette_quantiser.h"
 
+#include "integer_rounding.h"
 #include "little_endian_output.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <limits>
 #include <numeric>
 
 namespace {
 
-// A histogram cell of 6 bits a channel: the mean colour of the pixels that fell into it.
-struct ColourBin {
-    double red = 0, green = 0, blue = 0; // sums while counting, means afterwards
-    double weight = 0;
-};
-
-double channel(const ColourBin& bin, int axis) {
-    return axis == 0 ? bin.red : axis == 1 ? bin.green : bin.blue;
-}
-
-// The summed squared distance of a set of weighted points to their mean, from running sums.
+// A set of pixels by its count and its sums: of each channel and of each channel's squares.
+// Exact: a picture of 2^30 pixels keeps every sum below 2^47.
 struct ColourSums {
-    double weight = 0, red = 0, green = 0, blue = 0, squares = 0;
-    void add(const ColourBin& bin) {
-        weight += bin.weight;
-        red += bin.weight * bin.red;
-        green += bin.weight * bin.green;
-        blue += bin.weight * bin.blue;
-        squares += bin.weight * (bin.red * bin.red + bin.green * bin.green + bin.blue * bin.blue);
+    std::uint64_t weight = 0;
+    std::array<std::uint64_t, 3> sum{}, squares{};
+
+    void add(const ColourSums& other) {
+        weight += other.weight;
+        for (int c = 0; c < 3; ++c) {
+            sum[c] += other.sum[c];
+            squares[c] += other.squares[c];
+        }
     }
     ColourSums minus(const ColourSums& part) const {
-        return {weight - part.weight, red - part.red, green - part.green, blue - part.blue,
-                squares - part.squares};
+        ColourSums rest;
+        rest.weight = weight - part.weight;
+        for (int c = 0; c < 3; ++c) {
+            rest.sum[c] = sum[c] - part.sum[c];
+            rest.squares[c] = squares[c] - part.squares[c];
+        }
+        return rest;
     }
-    double squaredError() const {
-        if (weight <= 0)
+    // The summed squared distance of one channel's values to their mean: squares - sum^2 /
+    // weight, with the division taken as sum = q weight + r, so that nothing overflows.
+    std::uint64_t spread(int c) const {
+        if (weight == 0)
             return 0;
-        return squares - (red * red + green * green + blue * blue) / weight;
+        const std::uint64_t q = sum[c] / weight, r = sum[c] % weight;
+        return squares[c] - (q * q * weight + 2 * q * r + r * r / weight);
     }
+    std::uint64_t squaredError() const { return spread(0) + spread(1) + spread(2); }
+    // A channel's mean in 256ths of a level, rounded.
+    std::uint32_t mean256(int c) const {
+        return weight == 0 ? 0 : static_cast<std::uint32_t>((sum[c] * 256 + weight / 2) / weight);
+    }
+};
+
+// A histogram cell (6 bits a channel) or one exact colour: its key orders cells that tie on
+// every other measure.
+struct ColourBin {
+    std::uint32_t key = 0;
+    ColourSums sums;
+    std::array<std::uint32_t, 3> mean{}; // in 256ths of a level
 };
 
 struct ColourBox {
     std::size_t begin = 0, end = 0;
-    double squaredError = 0;
+    std::uint64_t squaredError = 0;
 };
 
 ColourSums sumsOf(const std::vector<ColourBin>& bins, std::size_t begin, std::size_t end) {
     ColourSums sums;
     for (std::size_t i = begin; i < end; ++i)
-        sums.add(bins[i]);
+        sums.add(bins[i].sums);
     return sums;
 }
 
 int widestAxis(const std::vector<ColourBin>& bins, const ColourBox& box) {
-    std::array<double, 3> sum{}, squares{};
-    double weight = 0;
-    for (std::size_t i = box.begin; i < box.end; ++i) {
-        for (int axis = 0; axis < 3; ++axis) {
-            const double value = channel(bins[i], axis);
-            sum[axis] += bins[i].weight * value;
-            squares[axis] += bins[i].weight * value * value;
-        }
-        weight += bins[i].weight;
-    }
+    const ColourSums sums = sumsOf(bins, box.begin, box.end);
     int widest = 0;
-    double widestVariance = -1;
-    for (int axis = 0; axis < 3; ++axis) {
-        const double variance = squares[axis] - sum[axis] * sum[axis] / weight;
-        if (variance > widestVariance) {
-            widestVariance = variance;
+    for (int axis = 1; axis < 3; ++axis)
+        if (sums.spread(axis) > sums.spread(widest))
             widest = axis;
-        }
-    }
     return widest;
 }
 
 // Splits a box of two or more bins where the two halves' summed error is least, along the axis
-// of largest variance.
+// of largest variance. Bins are ordered by their mean on that axis, then by their key.
 std::pair<ColourBox, ColourBox> splitBox(std::vector<ColourBin>& bins, const ColourBox& box) {
     const int axis = widestAxis(bins, box);
     std::sort(bins.begin() + static_cast<std::ptrdiff_t>(box.begin),
               bins.begin() + static_cast<std::ptrdiff_t>(box.end),
               [axis](const ColourBin& a, const ColourBin& b) {
-                  return channel(a, axis) < channel(b, axis);
+                  if (a.mean[axis] != b.mean[axis])
+                      return a.mean[axis] < b.mean[axis];
+                  return a.key < b.key;
               });
     const ColourSums whole = sumsOf(bins, box.begin, box.end);
     ColourSums left;
     std::size_t bestSplit = box.begin + 1;
-    double bestError = std::numeric_limits<double>::infinity();
-    double bestLeftError = 0, bestRightError = 0;
+    std::uint64_t bestError = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t bestLeftError = 0, bestRightError = 0;
     for (std::size_t split = box.begin + 1; split < box.end; ++split) {
-        left.add(bins[split - 1]);
-        const double leftError = left.squaredError();
-        const double rightError = whole.minus(left).squaredError();
+        left.add(bins[split - 1].sums);
+        const std::uint64_t leftError = left.squaredError();
+        const std::uint64_t rightError = whole.minus(left).squaredError();
         if (leftError + rightError < bestError) {
             bestError = leftError + rightError;
             bestSplit = split;
@@ -106,24 +110,31 @@ std::pair<ColourBox, ColourBox> splitBox(std::vector<ColourBin>& bins, const Col
     return {{box.begin, bestSplit, bestLeftError}, {bestSplit, box.end, bestRightError}};
 }
 
+void addPixel(ColourSums& sums, const unsigned char* rgb) {
+    sums.weight += 1;
+    for (int c = 0; c < 3; ++c) {
+        sums.sum[c] += rgb[c];
+        sums.squares[c] += unsigned(rgb[c]) * rgb[c];
+    }
+}
+
+ColourBin finished(std::uint32_t key, const ColourSums& sums) {
+    ColourBin bin;
+    bin.key = key;
+    bin.sums = sums;
+    for (int c = 0; c < 3; ++c)
+        bin.mean[c] = sums.mean256(c);
+    return bin;
+}
+
 std::vector<ColourBin> histogramOf(const unsigned char* rgb, std::size_t pixels) {
-    std::vector<ColourBin> cells(1u << 18);
-    for (std::size_t i = 0; i < pixels; ++i, rgb += 3) {
-        ColourBin& cell = cells[(rgb[0] >> 2) << 12 | (rgb[1] >> 2) << 6 | rgb[2] >> 2];
-        cell.red += rgb[0];
-        cell.green += rgb[1];
-        cell.blue += rgb[2];
-        cell.weight += 1;
-    }
+    std::vector<ColourSums> cells(1u << 18);
+    for (std::size_t i = 0; i < pixels; ++i, rgb += 3)
+        addPixel(cells[(rgb[0] >> 2) << 12 | (rgb[1] >> 2) << 6 | rgb[2] >> 2], rgb);
     std::vector<ColourBin> bins;
-    for (ColourBin& cell : cells) {
-        if (cell.weight == 0)
-            continue;
-        cell.red /= cell.weight;
-        cell.green /= cell.weight;
-        cell.blue /= cell.weight;
-        bins.push_back(cell);
-    }
+    for (std::uint32_t key = 0; key < cells.size(); ++key)
+        if (cells[key].weight != 0)
+            bins.push_back(finished(key, cells[key]));
     return bins;
 }
 
@@ -139,49 +150,59 @@ std::vector<ColourBin> exactHistogramOf(const unsigned char* rgb, std::size_t pi
         std::size_t run = i;
         while (run < keys.size() && keys[run] == keys[i])
             ++run;
-        bins.push_back({double(keys[i] >> 16), double(keys[i] >> 8 & 0xFF), double(keys[i] & 0xFF),
-                        double(run - i)});
+        const unsigned char colour[3] = {static_cast<unsigned char>(keys[i] >> 16),
+                                         static_cast<unsigned char>(keys[i] >> 8),
+                                         static_cast<unsigned char>(keys[i])};
+        ColourSums sums;
+        for (std::size_t n = i; n < run; ++n)
+            addPixel(sums, colour);
+        bins.push_back(finished(keys[i], sums));
         i = run;
     }
     return bins;
 }
 
-double squaredDistance(double r, double g, double b, const ColourBin& centre) {
-    return (r - centre.red) * (r - centre.red) + (g - centre.green) * (g - centre.green) +
-           (b - centre.blue) * (b - centre.blue);
+std::uint64_t squaredDistance(const std::array<std::uint32_t, 3>& a,
+                              const std::array<std::uint32_t, 3>& b) {
+    std::uint64_t distance = 0;
+    for (int c = 0; c < 3; ++c) {
+        const std::int64_t d = std::int64_t(a[c]) - std::int64_t(b[c]);
+        distance += static_cast<std::uint64_t>(d * d);
+    }
+    return distance;
 }
 
-// Moves each centre to the mean of the bins nearest to it; a few rounds settle most of the
-// gain that median cut leaves.
-void refineCentres(const std::vector<ColourBin>& bins, std::vector<ColourBin>& centres) {
+// Moves each centre (in 256ths of a level) to the mean of the bins nearest to it, the first of
+// equally near ones; a few rounds settle most of the gain that median cut leaves.
+void refineCentres(const std::vector<ColourBin>& bins,
+                   std::vector<std::array<std::uint32_t, 3>>& centres) {
     constexpr int rounds = 6;
     std::vector<ColourSums> sums(centres.size());
     for (int round = 0; round < rounds; ++round) {
         std::fill(sums.begin(), sums.end(), ColourSums{});
         for (const ColourBin& bin : bins) {
             std::size_t nearest = 0;
-            double nearestDistance = std::numeric_limits<double>::infinity();
+            std::uint64_t nearestDistance = std::numeric_limits<std::uint64_t>::max();
             for (std::size_t c = 0; c < centres.size(); ++c) {
-                const double distance = squaredDistance(bin.red, bin.green, bin.blue, centres[c]);
+                const std::uint64_t distance = squaredDistance(bin.mean, centres[c]);
                 if (distance < nearestDistance) {
                     nearestDistance = distance;
                     nearest = c;
                 }
             }
-            sums[nearest].add(bin);
+            sums[nearest].add(bin.sums);
         }
         for (std::size_t c = 0; c < centres.size(); ++c) {
             if (sums[c].weight == 0)
                 continue; // an empty cell keeps its centre
-            centres[c].red = sums[c].red / sums[c].weight;
-            centres[c].green = sums[c].green / sums[c].weight;
-            centres[c].blue = sums[c].blue / sums[c].weight;
+            for (int channel = 0; channel < 3; ++channel)
+                centres[c][channel] = sums[c].mean256(channel);
         }
     }
 }
 
-unsigned char toByte(double value) {
-    return static_cast<unsigned char>(std::clamp(std::lround(value), 0L, 255L));
+unsigned char toByte(std::uint32_t mean256) {
+    return static_cast<unsigned char>(std::min<std::uint32_t>((mean256 + 128) >> 8, 255));
 }
 
 // The picture's own colours when there are no more than `colours` of them, in order of first
@@ -218,6 +239,7 @@ std::vector<PaletteColour> choosePalette(const unsigned char* rgb, std::size_t p
         bins = exactHistogramOf(rgb, pixels);
     std::vector<ColourBox> boxes{{0, bins.size(), sumsOf(bins, 0, bins.size()).squaredError()}};
     while (boxes.size() < colours) {
+        // The first of the boxes with the largest error, among those that can split.
         auto worst = std::max_element(boxes.begin(), boxes.end(),
                                       [](const ColourBox& a, const ColourBox& b) {
                                           const bool aSplits = a.end - a.begin > 1;
@@ -232,16 +254,15 @@ std::vector<PaletteColour> choosePalette(const unsigned char* rgb, std::size_t p
         *worst = halves.first;
         boxes.push_back(halves.second);
     }
-    std::vector<ColourBin> centres;
+    std::vector<std::array<std::uint32_t, 3>> centres;
     for (const ColourBox& box : boxes) {
         const ColourSums sums = sumsOf(bins, box.begin, box.end);
-        centres.push_back({sums.red / sums.weight, sums.green / sums.weight,
-                           sums.blue / sums.weight, sums.weight});
+        centres.push_back({sums.mean256(0), sums.mean256(1), sums.mean256(2)});
     }
     refineCentres(bins, centres);
     std::vector<PaletteColour> palette;
-    for (const ColourBin& centre : centres)
-        palette.push_back({toByte(centre.red), toByte(centre.green), toByte(centre.blue)});
+    for (const std::array<std::uint32_t, 3>& centre : centres)
+        palette.push_back({toByte(centre[0]), toByte(centre[1]), toByte(centre[2])});
     return palette;
 }
 
@@ -323,36 +344,35 @@ void mapPlain(const unsigned char* rgb, const std::vector<PaletteColour>& palett
 }
 
 // Floyd-Steinberg, each row in the opposite direction to the last so that the error does not
-// drift one way; the error rows carry one spare cell at each end.
+// drift one way; the error rows, in 16ths of a level, carry one spare cell at each end.
 void mapDithered(const unsigned char* rgb, const std::vector<PaletteColour>& palette,
                  IndexedPicture& picture) {
     NearestColourFinder finder(palette);
     const std::size_t width = picture.width;
-    std::vector<float> thisRow((width + 2) * 3), nextRow((width + 2) * 3);
+    std::vector<int> thisRow((width + 2) * 3), nextRow((width + 2) * 3);
     for (std::size_t y = 0; y < picture.height; ++y) {
         const bool leftToRight = y % 2 == 0;
-        std::fill(nextRow.begin(), nextRow.end(), 0.0f);
+        std::fill(nextRow.begin(), nextRow.end(), 0);
         for (std::size_t step = 0; step < width; ++step) {
             const std::size_t x = leftToRight ? step : width - 1 - step;
             const unsigned char* source = rgb + (y * width + x) * 3;
-            float* error = &thisRow[(x + 1) * 3];
+            const int* error = &thisRow[(x + 1) * 3];
             int wanted[3];
             for (int c = 0; c < 3; ++c)
-                wanted[c] =
-                    static_cast<int>(std::clamp(std::lround(source[c] + error[c]), 0L, 255L));
+                wanted[c] = std::clamp(source[c] + int(roundedShift(error[c], 4)), 0, 255);
             const unsigned index = finder.nearest(wanted[0], wanted[1], wanted[2]);
             picture.indices[y * width + x] = static_cast<unsigned char>(index);
             const PaletteColour& got = palette[index];
-            const float residual[3] = {float(wanted[0] - got.red), float(wanted[1] - got.green),
-                                       float(wanted[2] - got.blue)};
+            const int residual[3] = {wanted[0] - got.red, wanted[1] - got.green,
+                                     wanted[2] - got.blue};
             const std::ptrdiff_t ahead = leftToRight ? 3 : -3;
-            float* here = &thisRow[(x + 1) * 3];
-            float* below = &nextRow[(x + 1) * 3];
+            int* here = &thisRow[(x + 1) * 3];
+            int* below = &nextRow[(x + 1) * 3];
             for (int c = 0; c < 3; ++c) {
-                here[ahead + c] += residual[c] * (7.0f / 16);
-                below[-ahead + c] += residual[c] * (3.0f / 16);
-                below[c] += residual[c] * (5.0f / 16);
-                below[ahead + c] += residual[c] * (1.0f / 16);
+                here[ahead + c] += residual[c] * 7;
+                below[-ahead + c] += residual[c] * 3;
+                below[c] += residual[c] * 5;
+                below[ahead + c] += residual[c];
             }
         }
         std::swap(thisRow, nextRow);

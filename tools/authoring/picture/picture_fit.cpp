@@ -3,42 +3,21 @@
 #include "picture_fit.h"
 
 #include "message_text.h"
+#include "picture_key.h"
 #include "screen_values.h"
 #include "tool_error.h"
 
-#include <stb_image.h>
-#include <stb_image_resize.h>
+#include "picture_resize.h"
+#include "picture_rows.h"
 
-#include <climits>
-#include <memory>
+#include <new>
 #include <utility>
 
 RgbaPicture decodeShownBitmap(const ByteVector& bmp) {
-    BmpHeader header = readBmpHeader(bmp);
-    ByteVector readable = libraryReadableBitmap(bmp, header);
-    if (readable.size() > INT_MAX)
-        throw InputError("is too large to read");
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    std::unique_ptr<unsigned char, void (*)(void*)> pixels(
-        stbi_load_from_memory(readable.data(), static_cast<int>(readable.size()), &width, &height,
-                              &channels, 4),
-        stbi_image_free);
-    if (!pixels) {
-        const char* reason = stbi_failure_reason();
-        throw InputError(std::string("cannot be read: the image library reports \"") +
-                         (reason ? reason : "unknown fault") + "\"");
-    }
-    RgbaPicture picture;
-    picture.width = static_cast<UINT>(width);
-    picture.height = static_cast<UINT>(height);
-    picture.rgba.assign(pixels.get(),
-                        pixels.get() + std::size_t(picture.width) * picture.height * 4);
     // The fourth byte of a 32-bit pixel is no alpha to GDI: the player draws every pixel.
-    for (std::size_t at = 3; at < picture.rgba.size(); at += 4)
-        picture.rgba[at] = 255;
-    return picture;
+    WholePicture shown;
+    decodeBitmapRows(bmp, readBmpHeader(bmp), shown, true);
+    return std::move(shown.picture());
 }
 
 RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size) {
@@ -46,11 +25,8 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size) {
     resized.width = size.width;
     resized.height = size.height;
     resized.rgba.resize(std::size_t(size.width) * size.height * 4);
-    if (!stbir_resize_uint8_srgb(picture.rgba.data(), static_cast<int>(picture.width),
-                                 static_cast<int>(picture.height), 0, resized.rgba.data(),
-                                 static_cast<int>(size.width), static_cast<int>(size.height), 0, 4,
-                                 3, 0))
-        throw InputError("cannot be resized: out of memory");
+    resizePixels(picture.rgba.data(), picture.width, picture.height, 4, resized.rgba.data(),
+                 size.width, size.height);
     return resized;
 }
 
@@ -64,9 +40,17 @@ void fitPicture(PreparedPicture& picture, const InputSource& file, const std::st
         return;
     try {
         ByteVector bmp = picture.unchanged ? file.readAll() : std::move(picture.bitmap);
-        picture.bitmap = encodeBitmap24(resizePicture(decodeShownBitmap(bmp), fitted), Rgb{});
+        RgbaPicture shown = decodeShownBitmap(bmp);
+        if (picture.keyed)
+            hideKeyColour(shown, picture.keyColour);
+        RgbaPicture resized = resizePicture(shown, fitted);
+        if (picture.keyed)
+            showKeyColour(resized, picture.keyColour);
+        picture.bitmap = encodeBitmap24(resized, Rgb{});
     } catch (const InputError& error) {
         throw InputError("picture \"" + name + "\" " + error.what());
+    } catch (const std::bad_alloc&) {
+        throw InputError(outOfMemoryText(name, size, true));
     }
     picture.unchanged = false;
     picture.converted = true;

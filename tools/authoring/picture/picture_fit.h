@@ -19,7 +19,9 @@ RgbaPicture resizePicture(const RgbaPicture& picture, WindowSize size);
 
 // Shrinks `picture` (prepared from `file`, named `name`) to the size the player's own fit gives
 // it on a `screen`, when it is larger; a picture that fits stays as it is, byte for byte where it
-// goes in so. Adds a note for the author.
+// goes in so. Adds a note for the author. The key colour of a keyed picture stays exact: it never
+// mixes into the pixels around it, and where more than half of what a pixel covers was cut out,
+// that pixel is cut out too.
 void fitPicture(PreparedPicture& picture, const InputSource& file, const std::string& name,
                 WindowSize screen);
 

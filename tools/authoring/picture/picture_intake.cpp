@@ -4,19 +4,20 @@
 #include "bitmap_alpha_check.h"
 #include "exif_orientation.h"
 #include "message_text.h"
+#include "picture_decoders.h"
+#include "picture_fit.h"
+#include "picture_key.h"
 
 #include "bitmap_codec.h"
 #include "bitmap_format.h"
 #include "tool_error.h"
 #include "window_layout.h"
 
-#include <stb_image.h>
-#include <stb_image_resize.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -94,64 +95,90 @@ void checkSource(UINT width, UINT height, const PictureLimits& limits) {
     checkDecodable(width, height, limits);
 }
 
-// Pixels the decoder allocated, freed on every way out.
-class DecodedPixels {
+// Where the decoded rows go: into the whole picture, or, when a fit follows that shrinks it, into
+// a picture shrunk as the rows arrive and then resized to the fit, so that it is never held at
+// its full size. The source's size is `width` x `height` as stored; `orientation` turns it.
+class PictureTarget {
   public:
-    explicit DecodedPixels(unsigned char* pixels) : pixels(pixels) {}
-    ~DecodedPixels() { stbi_image_free(pixels); }
-    DecodedPixels(const DecodedPixels&) = delete;
-    DecodedPixels& operator=(const DecodedPixels&) = delete;
-    unsigned char* get() const { return pixels; }
+    PictureTarget(UINT width, UINT height, int orientation, const PictureLimits& limits) {
+        const bool swaps = orientationSwapsSides(orientation);
+        upright_ = swaps ? WindowSize{height, width} : WindowSize{width, height};
+        if (!limits.fitFollows)
+            return;
+        fitScreen_ = WindowSize{limits.fitWidth, limits.fitHeight};
+        fitted_ = fitToScreen(upright_, fitScreen_);
+        if (fitted_.width == upright_.width && fitted_.height == upright_.height)
+            return;
+        stored_ = swaps ? WindowSize{fitted_.height, fitted_.width} : fitted_;
+        shrinking_.emplace(stored_);
+    }
+    bool shrinks() const { return shrinking_.has_value(); }
+    PictureRows& rows() { return shrinks() ? static_cast<PictureRows&>(*shrinking_) : whole_; }
+    // The least size a decoder that scales must deliver; 0 x 0: the whole picture.
+    WindowSize atLeast() const { return shrinks() ? stored_ : WindowSize{}; }
+    // The picture, once every row has arrived, at the fitted size when it shrinks.
+    RgbaPicture take() {
+        if (!shrinks())
+            return std::move(whole_.picture());
+        RgbaPicture& shrunk = shrinking_->picture();
+        if (shrunk.width == stored_.width && shrunk.height == stored_.height)
+            return std::move(shrunk);
+        RgbaPicture resized = resizePicture(shrunk, stored_);
+        shrunk.rgba = std::vector<unsigned char>();
+        return resized;
+    }
+    std::string shrinkNote() const {
+        return "shrunk from " + sizeText(upright_.width, upright_.height) + " to " +
+               sizeText(fitted_.width, fitted_.height) + " pixels to fit " +
+               std::to_string(fitScreen_.width) + " x " + std::to_string(fitScreen_.height) +
+               " (--fit)";
+    }
 
   private:
-    unsigned char* pixels;
+    WindowSize upright_;
+    WindowSize fitScreen_;
+    WindowSize fitted_;
+    WindowSize stored_;
+    WholePicture whole_;
+    std::optional<ShrinkingPicture> shrinking_;
 };
 
-[[noreturn]] void raiseUnreadable() {
-    const char* reason = stbi_failure_reason();
-    throw InputError(std::string("cannot be read: the image library reports \"") +
-                     (reason ? reason : "unknown fault") + "\"");
-}
-
-// Measures a PNG, JPEG, GIF or BMP stream without decoding its pixels.
-void measure(const unsigned char* data, std::size_t size, UINT& width, UINT& height) {
-    if (size > INT_MAX)
-        throw InputError("is too large to read");
-    int x = 0;
-    int y = 0;
-    int channels = 0;
-    if (!stbi_info_from_memory(data, static_cast<int>(size), &x, &y, &channels))
-        raiseUnreadable();
-    width = static_cast<UINT>(x);
-    height = static_cast<UINT>(y);
-}
-
-// Decodes a stream through the image library into four channels; a GIF's first frame, with
-// the number of frames in `frames`.
-RgbaPicture decodeWithLibrary(const unsigned char* data, std::size_t size, bool gif, int& frames) {
-    if (size > INT_MAX)
-        throw InputError("is too large to read");
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    frames = 1;
-    unsigned char* pixels = nullptr;
-    if (gif) {
-        int* delays = nullptr;
-        pixels = stbi_load_gif_from_memory(data, static_cast<int>(size), &delays, &width, &height,
-                                           &frames, &channels, 4);
-        stbi_image_free(delays);
-    } else {
-        pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
+std::unique_ptr<PictureDecoder> openDecoder(PictureFormat format, const unsigned char* data,
+                                            std::size_t size) {
+    switch (format) {
+    case PictureFormat::png:
+        return openPng(data, size);
+    case PictureFormat::jpeg:
+        return openJpeg(data, size);
+    case PictureFormat::gif:
+        return openGif(data, size);
+    default:
+        throw std::logic_error("no decoder for this format");
     }
-    DecodedPixels owner(pixels);
-    if (pixels == nullptr)
-        raiseUnreadable();
-    RgbaPicture picture;
-    picture.width = static_cast<UINT>(width);
-    picture.height = static_cast<UINT>(height);
-    picture.rgba.assign(pixels, pixels + std::size_t(picture.width) * picture.height * 4);
-    return picture;
+}
+
+// What the decoder adds to the picture's notes and warnings, and the picture's own.
+void takeDecoderFacts(PreparedPicture& prepared, PictureDecoder& decoder) {
+    prepared.notes.insert(prepared.notes.end(), decoder.notes.begin(), decoder.notes.end());
+    prepared.warnings.insert(prepared.warnings.end(), decoder.warnings.begin(),
+                             decoder.warnings.end());
+}
+
+// The 24-bit BMP of a decoded picture, its transparent pixels shown over the background or, when
+// the author cuts them out, in a key colour of their own.
+void encodeDecoded(PreparedPicture& prepared, RgbaPicture& picture, const PictureLimits& limits,
+                   const char* transparentNote) {
+    if (limits.cutTransparent &&
+        cutTransparentPixels(picture, limits.background, prepared.keyColour)) {
+        prepared.keyed = true;
+        prepared.notes.push_back("has pixels below half opacity; they take the key colour " +
+                                 keyColourText(prepared.keyColour) +
+                                 ", which the splash cuts out of its window");
+    } else if (hasTransparency(picture)) {
+        prepared.notes.push_back(std::string(transparentNote) + colourText(limits.background) +
+                                 " (--background)");
+    }
+    prepared.bitmap = encodeBitmap24(picture, limits.background);
 }
 
 // Why the player refuses a BMP that can still be converted; empty for one that cannot.
@@ -189,23 +216,58 @@ PreparedPicture acceptedBitmap(const BitmapLayout& layout, std::uint64_t fileSiz
     return prepared;
 }
 
-// `file` is taken over when it goes in byte for byte.
-PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
+// Feeds a picture decoded whole to `rows`, for a decoder that cannot deliver rows as it goes.
+void deliverRows(const RgbaPicture& picture, PictureRows& rows) {
+    rows.start(picture.width, picture.height);
+    for (UINT y = 0; y < picture.height; ++y)
+        rows.row(y, &picture.rgba[std::size_t(y) * picture.width * 4]);
+}
+
+// A BMP that the player reads and a fit shrinks: read from its bytes straight into the shrunk
+// picture, as the player shows it (every pixel opaque).
+PreparedPicture shrunkBitmap(const ByteVector& file, const PictureLimits& limits) {
+    BmpHeader header = readBmpHeader(file);
+    PictureTarget target(static_cast<UINT>(header.width),
+                         static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height)
+                                                             : std::int64_t(header.height)),
+                         1, limits);
+    decodeBitmapRows(file, header, target.rows(), true);
+    RgbaPicture picture = target.take();
+    PreparedPicture prepared;
+    prepared.sourceFormat = "BMP";
+    prepared.converted = true;
+    prepared.width = picture.width;
+    prepared.height = picture.height;
+    prepared.notes.push_back(target.shrinkNote());
+    prepared.bitmap = encodeBitmap24(picture, Rgb{});
+    return prepared;
+}
+
+// `file` is taken over when it goes in byte for byte. `measured` gets the picture's size once
+// its headers give it.
+PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits, WindowSize& measured) {
     PreparedPicture prepared;
     prepared.sourceFormat = "BMP";
     BitmapLayout layout;
     BitmapVerdict verdict = file.size() > 0xFFFFFFFFu
                                 ? BitmapVerdict::pixelsOutside
                                 : checkBitmap(file.data(), static_cast<UINT>(file.size()), layout);
-    if (verdict == BitmapVerdict::accepted) {
+    const bool alphaBytes =
+        verdict == BitmapVerdict::accepted && hasAlphaBytes(file.data(), file.size(), layout);
+    if (verdict == BitmapVerdict::accepted && !(alphaBytes && limits.cutTransparent)) {
+        measured = WindowSize{static_cast<UINT>(layout.width), layout.absoluteHeight};
         prepared = acceptedBitmap(layout, file.size(), limits);
-        if (hasAlphaBytes(file.data(), file.size(), layout))
+        if (PictureTarget(measured.width, measured.height, 1, limits).shrinks())
+            return shrunkBitmap(file, limits);
+        if (alphaBytes)
             prepared.warnings.push_back(ignoredAlphaWarning());
         prepared.bitmap = std::move(file);
         return prepared;
     }
 
-    std::string reason = convertibleReason(verdict, file);
+    // A 32-bit picture whose fourth bytes are opacity is read for them when they are cut out.
+    std::string reason =
+        alphaBytes ? "32 bits a pixel with opacity" : convertibleReason(verdict, file);
     if (reason.empty()) {
         // The headers' own reading names the damage better where it can.
         readBmpHeader(file);
@@ -215,104 +277,56 @@ PreparedPicture prepareBitmap(ByteVector& file, const PictureLimits& limits) {
     UINT width = static_cast<UINT>(header.width);
     UINT height = static_cast<UINT>(header.height < 0 ? -std::int64_t(header.height)
                                                       : std::int64_t(header.height));
+    measured = WindowSize{width, height};
     checkSource(width, height, limits);
 
-    RgbaPicture picture;
-    int frames = 1;
+    PictureTarget target(width, height, 1, limits);
     if (!header.os2 && (header.compression == bmpRle8 || header.compression == bmpRle4)) {
-        picture = decodeRunLengthBitmap(file, header);
+        deliverRows(decodeRunLengthBitmap(file, header), target.rows());
     } else if (!header.os2 && (header.compression == bmpJpeg || header.compression == bmpPng)) {
         std::size_t length =
             header.imageSize != 0 ? header.imageSize : file.size() - header.bitsOffset;
-        picture = decodeWithLibrary(file.data() + header.bitsOffset, length, false, frames);
-        if (picture.width != width || picture.height != height)
-            throw InputError("holds a picture of " + sizeText(picture.width, picture.height) +
+        const unsigned char* stream = file.data() + header.bitsOffset;
+        std::unique_ptr<PictureDecoder> decoder =
+            header.compression == bmpJpeg ? openJpeg(stream, length) : openPng(stream, length);
+        if (decoder->width() != width || decoder->height() != height)
+            throw InputError("holds a picture of " + sizeText(decoder->width(), decoder->height()) +
                              " pixels in a BMP of " + sizeText(width, height));
+        decoder->decode(target.rows(), target.atLeast());
+        takeDecoderFacts(prepared, *decoder);
     } else if (header.os2 && header.compression != bmpRgb) {
         throw InputError("is " + compressionName(header) + ", which splashpack cannot read");
     } else {
-        ByteVector readable = libraryReadableBitmap(file, header);
-        picture = decodeWithLibrary(readable.data(), readable.size(), false, frames);
+        decodeBitmapRows(file, header, target.rows(), false);
     }
+    RgbaPicture picture = target.take();
     prepared.converted = true;
     prepared.width = picture.width;
     prepared.height = picture.height;
     prepared.sourceFormat = "BMP the player does not read (" + reason + ")";
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has undrawn or transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
-    return prepared;
-}
-
-// A JPEG that the fit shrinks, read as three channels and shrunk straight from the decoder's
-// pixels: a camera's picture is never held twice at full size, nor as floats.
-PreparedPicture shrunkJpeg(const ByteVector& file, int orientation, WindowSize source,
-                           WindowSize fitted, const PictureLimits& limits) {
-    if (file.size() > INT_MAX)
-        throw InputError("is too large to read");
-    bool swaps = orientationSwapsSides(orientation);
-    RgbaPicture picture;
-    picture.width = swaps ? fitted.height : fitted.width;
-    picture.height = swaps ? fitted.width : fitted.height;
-    ByteVector rgb(std::size_t(picture.width) * picture.height * 3);
-    {
-        int width = 0;
-        int height = 0;
-        int channels = 0;
-        DecodedPixels pixels(stbi_load_from_memory(file.data(), static_cast<int>(file.size()),
-                                                   &width, &height, &channels, 3));
-        if (pixels.get() == nullptr)
-            raiseUnreadable();
-        if (!stbir_resize_uint8_srgb(
-                pixels.get(), width, height, 0, rgb.data(), static_cast<int>(picture.width),
-                static_cast<int>(picture.height), 0, 3, STBIR_ALPHA_CHANNEL_NONE, 0))
-            throw InputError("cannot be resized: out of memory");
-    }
-    picture.rgba.resize(std::size_t(picture.width) * picture.height * 4);
-    for (std::size_t from = 0, to = 0; from < rgb.size(); from += 3, to += 4) {
-        std::memcpy(&picture.rgba[to], &rgb[from], 3);
-        picture.rgba[to + 3] = 255;
-    }
-    PreparedPicture prepared;
-    prepared.sourceFormat = "JPEG";
-    if (orientation != 1) {
-        orientPixels(picture.rgba, picture.width, picture.height, orientation);
-        prepared.notes.push_back("is turned upright as its Exif orientation (" +
-                                 std::to_string(orientation) + ") says");
-    }
-    prepared.converted = true;
-    prepared.width = picture.width;
-    prepared.height = picture.height;
-    prepared.notes.push_back("shrunk from " + sizeText(source.width, source.height) + " to " +
-                             sizeText(fitted.width, fitted.height) + " pixels to fit " +
-                             std::to_string(limits.fitWidth) + " x " +
-                             std::to_string(limits.fitHeight) + " (--fit)");
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    encodeDecoded(prepared, picture, limits, "has undrawn or transparent pixels; they show ");
+    if (target.shrinks())
+        prepared.notes.push_back(target.shrinkNote());
     return prepared;
 }
 
 PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
-                                 const PictureLimits& limits) {
+                                 const PictureLimits& limits, WindowSize& measured) {
     PreparedPicture prepared;
     prepared.sourceFormat = formatName(format);
-    UINT width = 0;
-    UINT height = 0;
-    measure(file.data(), file.size(), width, height);
+    std::unique_ptr<PictureDecoder> decoder = openDecoder(format, file.data(), file.size());
     int orientation = format == PictureFormat::jpeg ? jpegOrientation(file.data(), file.size()) : 1;
+    PictureTarget target(decoder->width(), decoder->height(), orientation, limits);
+    UINT width = decoder->width();
+    UINT height = decoder->height();
     if (orientationSwapsSides(orientation))
         std::swap(width, height);
+    measured = WindowSize{width, height};
     checkSource(width, height, limits);
-    if (format == PictureFormat::jpeg && limits.fitFollows) {
-        WindowSize source{width, height};
-        WindowSize fitted = fitToScreen(source, WindowSize{limits.fitWidth, limits.fitHeight});
-        if (fitted.width != width || fitted.height != height)
-            return shrunkJpeg(file, orientation, source, fitted, limits);
-    }
 
-    int frames = 1;
-    RgbaPicture picture =
-        decodeWithLibrary(file.data(), file.size(), format == PictureFormat::gif, frames);
+    decoder->decode(target.rows(), target.atLeast());
+    takeDecoderFacts(prepared, *decoder);
+    RgbaPicture picture = target.take();
     if (orientation != 1) {
         orientPixels(picture.rgba, picture.width, picture.height, orientation);
         prepared.notes.push_back("is turned upright as its Exif orientation (" +
@@ -321,13 +335,12 @@ PreparedPicture prepareDecodable(const ByteVector& file, PictureFormat format,
     prepared.converted = true;
     prepared.width = picture.width;
     prepared.height = picture.height;
-    if (frames > 1)
-        prepared.notes.push_back("has " + std::to_string(frames) +
+    if (decoder->frames > 1)
+        prepared.notes.push_back("has " + std::to_string(decoder->frames) +
                                  " frames; the splash shows the first");
-    if (hasTransparency(picture))
-        prepared.notes.push_back("has transparent pixels; they show " +
-                                 colourText(limits.background) + " (--background)");
-    prepared.bitmap = encodeBitmap24(picture, limits.background);
+    encodeDecoded(prepared, picture, limits, "has transparent pixels; they show ");
+    if (target.shrinks())
+        prepared.notes.push_back(target.shrinkNote());
     return prepared;
 }
 
@@ -371,9 +384,21 @@ void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
     }
 }
 
+std::string outOfMemoryText(const std::string& name, WindowSize size, bool fitGiven) {
+    std::string text = "picture " + inQuotes(name) + " is ";
+    text += size.width > 0 ? sizeText(size.width, size.height) + " pixels, more than" : "more than";
+    text += " splashpack can hold in memory here";
+    if (fitGiven)
+        return text + ", even shrunk by --fit as it is read: make it smaller before, or refuse "
+                      "such pictures before they are read with a lower --max-decoded-pixels";
+    return text + ": --fit WxH shrinks it as it is read, and a lower --max-decoded-pixels "
+                  "refuses such pictures before they are read";
+}
+
 PreparedPicture preparePicture(ByteVector file, const std::string& name,
                                const PictureLimits& limits) {
     std::string named = "picture \"" + name + "\" ";
+    WindowSize measured;
     try {
         if (file.empty())
             throw InputError("is empty");
@@ -381,9 +406,10 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
         if (format == PictureFormat::unknown)
             throw InputError("is not a picture splashpack reads; use BMP, PNG, JPEG or GIF");
         PreparedPicture prepared = format == PictureFormat::bmp
-                                       ? prepareBitmap(file, limits)
-                                       : prepareDecodable(file, format, limits);
-        if (prepared.converted)
+                                       ? prepareBitmap(file, limits, measured)
+                                       : prepareDecodable(file, format, limits, measured);
+        // A BMP the player reads stays one when the fit shrinks it: only the fit is news.
+        if (prepared.converted && prepared.sourceFormat != "BMP")
             prepared.notes.insert(prepared.notes.begin(),
                                   "is a " + prepared.sourceFormat +
                                       "; converted to a 24-bit BMP of " +
@@ -396,8 +422,23 @@ PreparedPicture preparePicture(ByteVector file, const std::string& name,
         return prepared;
     } catch (const InputError& error) {
         throw InputError(named + error.what());
+    } catch (const std::bad_alloc&) {
+        throw InputError(outOfMemoryText(name, measured, limits.fitFollows));
     }
 }
+
+namespace {
+
+ByteVector readWhole(const InputSource& file, const std::string& name,
+                     const PictureLimits& limits) {
+    try {
+        return file.readAll();
+    } catch (const std::bad_alloc&) {
+        throw InputError(outOfMemoryText(name, WindowSize{}, limits.fitFollows));
+    }
+}
+
+} // namespace
 
 PreparedPicture preparePicture(const InputSource& file, const std::string& name,
                                const PictureLimits& limits) {
@@ -410,20 +451,33 @@ PreparedPicture preparePicture(const InputSource& file, const std::string& name,
         head.size() == std::min<std::uint64_t>(headers, file.size()) &&
         checkBitmap(head.data(), static_cast<UINT>(file.size()), layout) ==
             BitmapVerdict::accepted) {
+        const WindowSize size{static_cast<UINT>(layout.width), layout.absoluteHeight};
+        if (PictureTarget(size.width, size.height, 1, limits).shrinks()) {
+            // The fit reads its pixels, so what may be read is checked before.
+            try {
+                checkDecodable(size.width, size.height, limits);
+            } catch (const InputError& error) {
+                throw InputError("picture \"" + name + "\" " + error.what());
+            }
+            return preparePicture(readWhole(file, name, limits), name, limits);
+        }
         try {
             PreparedPicture prepared = acceptedBitmap(layout, file.size(), limits);
             prepared.unchanged = true;
             // Only a 32-bit picture is read whole here, for its fourth bytes.
             if (layout.bitCount == 32) {
                 ByteVector bytes = file.readAll();
-                if (hasAlphaBytes(bytes.data(), bytes.size(), layout))
+                if (hasAlphaBytes(bytes.data(), bytes.size(), layout)) {
+                    if (limits.cutTransparent)
+                        return preparePicture(std::move(bytes), name, limits);
                     prepared.warnings.push_back("picture \"" + name + "\" " +
                                                 ignoredAlphaWarning());
+                }
             }
             return prepared;
         } catch (const InputError& error) {
             throw InputError("picture \"" + name + "\" " + error.what());
         }
     }
-    return preparePicture(file.readAll(), name, limits);
+    return preparePicture(readWhole(file, name, limits), name, limits);
 }

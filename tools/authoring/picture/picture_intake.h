@@ -6,6 +6,8 @@
 #include "input_source.h"
 #include "payload_writer.h"
 #include "setting_values.h"
+#include "splash_extension.h"
+#include "window_layout.h"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +27,9 @@ struct PictureLimits {
     bool reshapeFollows = false;
     UINT fitWidth = 0; // the fit's screen, with fitFollows
     UINT fitHeight = 0;
+    // Pixels below half opacity are cut out of the splash: they take a key colour that no other
+    // pixel shows, instead of the background.
+    bool cutTransparent = false;
 };
 
 struct PreparedPicture {
@@ -36,7 +41,9 @@ struct PreparedPicture {
     UINT height = 0;
     std::vector<std::string> notes; // what the conversion did, for the author
     std::vector<std::string>
-        warnings; // where the player draws it otherwise than the author may expect
+        warnings;       // where the player draws it otherwise than the author may expect
+    bool keyed = false; // the pixels of `keyColour` are cut out of the splash
+    KeyColour keyColour;
 };
 
 // Prepares the picture whose file bytes are `file` (moved in: a BMP that goes in byte for byte
@@ -55,6 +62,11 @@ PreparedPicture preparePicture(const InputSource& file, const std::string& name,
 // of the splash's picture (the player's, --max-picture and --max-picture-bytes).
 void checkPictureLimits(const PreparedPicture& picture, std::uint64_t bytes,
                         const std::string& name, const PictureLimits& limits);
+
+// The refusal when memory runs out while the picture named `name`, of `size` pixels (0 x 0 when
+// not yet known), is read or reshaped: its size and the options that help. `fitGiven`: --fit
+// already shrinks it as it is read.
+std::string outOfMemoryText(const std::string& name, WindowSize size, bool fitGiven);
 
 // What the player's check found, in words: "accepted", "compressed", ...
 std::string bitmapVerdictText(BitmapVerdict verdict);

@@ -4,9 +4,12 @@
 
 #include "bitmap_format.h"
 #include "code_page.h"
+#include "fade_timeline.h"
 #include "message_text.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
+#include "picture_key.h"
+#include "picture_shape.h"
 #include "requirements_decision.h"
 #include "screen_values.h"
 #include "start_time_model.h"
@@ -36,8 +39,11 @@ bool stretchesCoarsely(const OsVersion& version) {
     return version.platformId == 1;
 }
 
-const char* windowsName(const OsVersion& version) {
+std::string windowsName(const OsVersion& version) {
     static const char* const names[] = {"", "95", "98", "Me", "NT 4", "2000", "XP"};
+    if (isLaterThanXp(version))
+        return "later than XP (NT " + std::to_string(version.major) + "." +
+               std::to_string(version.minor) + ")";
     int code = versionCodeOf(version);
     return code == 0 ? "older than 95" : names[code];
 }
@@ -56,10 +62,14 @@ void fill(PreviewImage& image, int left, int top, int right, int bottom, Rgb col
         }
 }
 
-// Copies `picture` to (left, top), clipped to the screen.
-void paste(PreviewImage& image, const RgbaPicture& picture, UINT left, UINT top) {
+// Copies `picture` to (left, top), clipped to the screen; with a `shown` mask (a byte a pixel of
+// the picture, top row first) only the pixels it marks.
+void paste(PreviewImage& image, const RgbaPicture& picture, UINT left, UINT top,
+           const std::vector<unsigned char>* shown = nullptr) {
     for (UINT y = 0; y < picture.height && top + y < image.height; ++y)
         for (UINT x = 0; x < picture.width && left + x < image.width; ++x) {
+            if (shown != nullptr && !(*shown)[std::size_t(y) * picture.width + x])
+                continue;
             const unsigned char* from = &picture.rgba[(std::size_t(y) * picture.width + x) * 4];
             unsigned char* to = &image.rgb[(std::size_t(top + y) * image.width + left + x) * 3];
             to[0] = from[0];
@@ -321,42 +331,95 @@ void drawSplashWindow(PreviewImage& image, const SplashReport& report, const Pre
     if (picture.width != size.width || picture.height != size.height)
         picture = stretchesCoarsely(screen.version) ? nearestPixels(picture, size)
                                                     : resizePicture(picture, size);
-    paste(image, picture, window.x, window.y);
+    if (!report.extension.shaped) {
+        paste(image, picture, window.x, window.y);
+        return;
+    }
+    // The player's own shape: what lies under the cut-out pixels shows through.
+    std::vector<unsigned char> shown(std::size_t(size.width) * size.height, 0);
+    BitmapLayout layout;
+    checkBitmap(report.picture.data(), static_cast<UINT>(report.picture.size()), layout);
+    for (const ShapeRect& rect : pictureShape(report.picture.data(), layout,
+                                              report.extension.keyColour, size.width, size.height))
+        for (UINT y = rect.top; y < rect.bottom; ++y)
+            std::fill_n(&shown[std::size_t(y) * size.width + rect.left], rect.right - rect.left, 1);
+    paste(image, picture, window.x, window.y, &shown);
 }
 
 // Below 17 bits the screen cannot hold what the player drew: a 16-bit screen drops the low bits
 // of each channel, and on a palette screen Windows maps the picture to the static colours, since
-// the player selects no palette of its own.
+// the player selects no palette of its own; a 16-colour screen has only the VGA colours.
 void showInScreenColours(PreviewImage& image, const PreviewScreen& screen) {
-    if (screen.colourBits > 16)
+    const ScreenColours colours = screenColoursOf(screen.colourBits);
+    if (colours == ScreenColours::all)
         return;
     std::vector<unsigned char> rgba(std::size_t(image.width) * image.height * 4);
     for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
         std::copy_n(&image.rgb[i * 3], 3, &rgba[i * 4]);
-    if (screen.colourBits <= 8)
+    if (colours == ScreenColours::vgaSixteen)
+        showOnVgaScreen(rgba);
+    else if (colours == ScreenColours::staticTwenty)
         showOnPaletteScreen(rgba);
     else
-        showOnSixteenBitScreen(rgba, screen.sixteenBitLayout);
+        showOnSixteenBitScreen(rgba,
+                               sixteenBitLayoutOf(screen.colourBits, screen.sixteenBitLayout));
     for (std::size_t i = 0, pixels = rgba.size() / 4; i < pixels; ++i)
         std::copy_n(&rgba[i * 4], 3, &image.rgb[i * 3]);
 }
 
 // The colours of the screen in words, for a screen that cannot show every colour drawn.
 std::string coloursLine(const PreviewScreen& screen) {
-    if (screen.colourBits <= 8)
+    switch (screenColoursOf(screen.colourBits)) {
+    case ScreenColours::vgaSixteen:
+        return std::string("Colours: approximated: each pixel as the nearest of the 16 VGA "
+                           "colours, which a 16-colour screen has") +
+               (screen.colourBits == 1 ? " (a 16-colour VGA driver reports 1 bit a pixel, in 4 "
+                                         "planes)"
+                                       : "") +
+               "; Windows' own mapping may differ in places";
+    case ScreenColours::staticTwenty:
         return "Colours: approximated: each pixel as the nearest of the 20 static colours, "
                "since the player selects no palette; Windows' own mapping may differ in places";
-    if (screen.colourBits <= 16)
+    case ScreenColours::sixteenBit:
         return std::string("Colours: ") +
-               (screen.sixteenBitLayout == SixteenBitLayout::red5green6blue5 ? "5-6-5" : "5-5-5") +
-               " bits of red, green and blue a pixel, as a 16-bit screen keeps them";
-    return "";
+               (sixteenBitLayoutOf(screen.colourBits, screen.sixteenBitLayout) ==
+                        SixteenBitLayout::red5green6blue5
+                    ? "5-6-5"
+                    : "5-5-5") +
+               " bits of red, green and blue a pixel, as a " +
+               std::to_string(std::max(15, static_cast<int>(screen.colourBits))) +
+               "-bit screen keeps them";
+    default:
+        return "";
+    }
 }
 
 void appendBytes(void* context, void* data, int size) {
     ByteVector& bytes = *static_cast<ByteVector*>(context);
     const unsigned char* from = static_cast<const unsigned char*>(data);
     bytes.insert(bytes.end(), from, from + size);
+}
+
+// When the splash fades in and out on the preview's Windows, in words; empty without fades.
+std::string fadesLine(const SplashReport& report, const PreviewScreen& screen, bool noTarget) {
+    const UINT in = report.extension.fadeIn;
+    const UINT out = report.extension.fadeOut;
+    if (in == 0 && out == 0)
+        return "";
+    if (!systemFades(screen.version))
+        return "Fades: none on Windows " + windowsName(screen.version) +
+               ", which has no layered windows: the splash shows and closes at once";
+    const UINT close = report.settledDisplayTime;
+    std::string line = "Fades:";
+    if (in != 0)
+        line += " in from the first paint to " + ms(in < close ? in : close);
+    if (out != 0) {
+        line += std::string(in != 0 ? ";" : "") + " out from " + ms(out < close ? close - out : 0) +
+                " to the close at " + ms(close);
+        if (report.extension.waitForTarget && !noTarget)
+            line += ", or over " + ms(out) + " once \"" + report.targetFile + "\" shows a window";
+    }
+    return line;
 }
 
 // The length of a PCM sound in milliseconds, as inspect gives it; 0 when it cannot be told.
@@ -370,7 +433,8 @@ UINT soundLength(const SoundFacts& facts) {
 
 PreviewPlan planPreview(const SplashReport& report, const PreviewScreen& screen) {
     RequirementsFindings findings;
-    findings.versionMet = findVersion(report.versions, screen.version) != report.versions.end();
+    findings.versionMet =
+        versionAllowed(report.versions, screen.version, report.extension.laterWindows);
     findings.allowedVersions = formatVersionSet(report.versions);
     findings.currentVersion = versionName(screen.version);
     ScreenResolution current;
@@ -446,6 +510,10 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
         lines.push_back("Picture: " + sizeText(report.pictureWidth, report.pictureHeight) +
                         " stretched to " + placementText(window) + " on every paint" +
                         (stretchesCoarsely(screen.version) ? ", without halftone" : ""));
+    if (plan.pictureShown && report.extension.shaped)
+        lines.push_back("Shape: the pixels of " + keyColourText(report.extension.keyColour) +
+                        " are cut out of the window; what lies under them shows through, and "
+                        "clicks there reach it");
 
     const UINT launch = report.launchDelay;
     const UINT close = report.settledDisplayTime;
@@ -464,12 +532,18 @@ std::vector<std::string> previewTimeline(const SplashReport& report, const Previ
         // window's next paint, once the box is gone, arms the timers again at full length.
         closing = "Close: not at " + ms(close) + ": the box stops both timers and the sound at " +
                   ms(launch) + ", and they start again at full length once it is dismissed";
+    else if (report.extension.waitForTarget)
+        closing = "Close: when \"" + report.targetFile +
+                  "\" shows a window or ends, at the latest at " + ms(close);
     else
         closing = "Close: at " + ms(close);
     if (close != report.displayTime)
         closing += " (the display time of " + ms(report.displayTime) +
                    " is raised to 50 ms after the launch)";
     lines.push_back(closing);
+    const std::string fades = fadesLine(report, screen, noTarget);
+    if (!fades.empty())
+        lines.push_back(fades);
 
     const UINT soundStop = noTarget ? std::min(close, launch) : close;
     const char* stopper = noTarget && launch <= close ? " before the box" : " before the close";

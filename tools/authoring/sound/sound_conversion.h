@@ -13,22 +13,24 @@ struct SoundTarget {
     bool mono = false;      // channels mixed down to one
 };
 
-// Samples as numbers from -1 to 1, the channels of one frame next to each other.
+// Samples in fixed point, 2^27 for full scale (float samples are held within four times that),
+// the channels of one frame next to each other. Integers, so that every step after decoding gives
+// the same numbers on every processor.
 struct DecodedSound {
     unsigned channels = 0;
     std::uint32_t rate = 0;
     unsigned bits = 0; // of the stored samples: 8, 16, 24, 32 or 64
     bool floating = false;
     unsigned formatTag = 0; // as stored: 0xFFFE for the extensible form
-    std::vector<double> samples;
+    std::vector<std::int32_t> samples;
 };
 
 // Reads PCM (8 to 32 bits), IEEE float (32 or 64 bits) and the extensible form of both.
 // Raises InputError naming the sound when it holds anything else or is damaged.
 DecodedSound decodeWav(const unsigned char* bytes, std::size_t size, const std::string& name);
 
-// The same samples at `rate`, through a windowed-sinc filter that keeps everything below the
-// lower of the two Nyquist frequencies up to its last 4 percent and removes what lies above.
+// The same samples at `rate`, through a windowed-sinc filter that keeps everything below nine
+// tenths of the lower of the two Nyquist frequencies and removes what lies above it (100 dB).
 DecodedSound resampleSound(const DecodedSound& sound, std::uint32_t rate);
 
 // The average of the channels.

@@ -88,7 +88,11 @@ std::optional<LikeSplash> applyLike(BuildOptions& options, BuildFiles& files) {
         return std::nullopt;
     LikeSplash like;
     like.file = options.like;
-    like.report = files.readSplash(options.like, options.codePage);
+    // Its texts are read in the code page it records; for a splash that records none, in the one
+    // --code-page names, as the author knows it.
+    like.report = files.readSplash(options.like, 0);
+    if (like.report.recordedCodePage == 0 && options.given.count("code-page") != 0)
+        readTextsIn(like.report, options.codePage, files.codePages());
     like.settings = settingsOfSplash(like.report);
     for (const OptionRow* row : optionsOf(CommandKind::build))
         if (row->keptByLike != nullptr && options.given.count(row->name) == 0)
@@ -121,14 +125,6 @@ BuildResult runStages(const BuildOptions& given, BuildFiles& files, const Player
     stage = "autorun-icon";
     if (!options.autorunIcon.empty())
         claimIcon(result, options, files);
-    // Decided before the picture is read, so that a name the code page cannot hold is refused
-    // at once.
-    stage = "autorun";
-    AutorunFile autorun;
-    if (options.autorun)
-        autorun = autorunFile(outputName, files.fileName(options.autorunIcon), options.autorunLabel,
-                              options.codePage, files.codePages());
-
     BuildInputs inputs;
     stage = "player";
     inputs.player = choosePlayer(result, options, files, carried);
@@ -137,6 +133,13 @@ BuildResult runStages(const BuildOptions& given, BuildFiles& files, const Player
     std::optional<LikeSplash> like = applyLike(options, files);
     inputs.targetUtf8 = options.target;
     inputs.messageUtf8 = options.message;
+    // Decided before the picture is read, so that a name the code page cannot hold is refused
+    // at once; after --like, whose code page it may be written in.
+    stage = "autorun";
+    AutorunFile autorun;
+    if (options.autorun)
+        autorun = autorunFile(outputName, files.fileName(options.autorunIcon), options.autorunLabel,
+                              options.codePage, files.codePages());
     stage = "picture";
     if (options.pictureOfLike)
         result.picture = std::make_unique<MemoryInput>(std::move(like->report.picture));

@@ -29,20 +29,7 @@ std::size_t optionalHeaderAt(const unsigned char* file, std::size_t count) {
 
 // Where the headers and the sections' raw data end; 0 when a field lies outside `end`.
 std::size_t sectionsEnd(const unsigned char* file, std::size_t end) {
-    const std::size_t optional = optionalHeaderAt(file, end);
-    if (optional == 0 || end - optional < sizeOfHeadersField + 4)
-        return 0;
-    const std::size_t sectionCount = readLittleEndian16(file + optional - 24 + 6);
-    const std::size_t table = optional + readLittleEndian16(file + optional - 24 + 20);
-    if (table > end || (end - table) / sectionHeaderSize < sectionCount)
-        return 0;
-    std::uint64_t last = readLittleEndian32(file + optional + sizeOfHeadersField);
-    for (std::size_t i = 0; i < sectionCount; ++i) {
-        const unsigned char* section = file + table + i * sectionHeaderSize;
-        const std::uint32_t rawSize = readLittleEndian32(section + 16);
-        if (rawSize != 0)
-            last = std::max(last, std::uint64_t(readLittleEndian32(section + 20)) + rawSize);
-    }
+    const std::uint64_t last = imageEndOf(file, end);
     return last <= end ? static_cast<std::size_t>(last) : 0;
 }
 
@@ -76,6 +63,24 @@ void writeLittleEndian32(unsigned char* bytes, std::uint32_t value) {
 }
 
 } // namespace
+
+std::uint64_t imageEndOf(const unsigned char* file, std::size_t count) {
+    const std::size_t optional = optionalHeaderAt(file, count);
+    if (optional == 0 || count - optional < sizeOfHeadersField + 4)
+        return 0;
+    const std::size_t sectionCount = readLittleEndian16(file + optional - 24 + 6);
+    const std::size_t table = optional + readLittleEndian16(file + optional - 24 + 20);
+    if (table > count || (count - table) / sectionHeaderSize < sectionCount)
+        return 0;
+    std::uint64_t last = readLittleEndian32(file + optional + sizeOfHeadersField);
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const unsigned char* section = file + table + i * sectionHeaderSize;
+        const std::uint32_t rawSize = readLittleEndian32(section + 16);
+        if (rawSize != 0)
+            last = std::max(last, std::uint64_t(readLittleEndian32(section + 20)) + rawSize);
+    }
+    return last;
+}
 
 std::uint64_t fnv1a64(const unsigned char* data, std::size_t size, std::uint64_t hash) {
     for (std::size_t i = 0; i < size; ++i) {

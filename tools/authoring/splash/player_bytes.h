@@ -17,6 +17,11 @@ std::uint64_t fnv1a64(const unsigned char* data, std::size_t size,
 // The hash in 16 lowercase hex digits, as `--version` and `inspect` print it.
 std::string hashText(std::uint64_t hash);
 
+// Where the headers and the sections' raw data of the PE file whose first `count` bytes are
+// `file` end, as its headers give it (it may lie past `count`); 0 when those bytes hold no PE
+// headers and section table.
+std::uint64_t imageEndOf(const unsigned char* file, std::size_t count);
+
 // Where data directory 4 (the certificate table's file offset, then its size) lies in the
 // first `count` bytes of a PE file (PE32 or PE32+, at least 5 directories); 0 when they hold
 // no such entry.

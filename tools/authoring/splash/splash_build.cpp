@@ -10,6 +10,7 @@
 #include "picture_colours.h"
 #include "picture_fit.h"
 #include "picture_intake.h"
+#include "picture_key.h"
 #include "player_bytes.h"
 #include "screen_values.h"
 #include "sound_check.h"
@@ -107,7 +108,8 @@ bool isShortName(const std::string& stored) {
     return stored.find_first_of(" +,;=[]") == std::string::npos;
 }
 
-// The picture as it goes into the splash: read, fitted, its colours reduced, within the limits.
+// The picture as it goes into the splash: read, keyed, fitted, its colours reduced, within the
+// limits.
 PreparedPicture pictureForSplash(const BuildSettings& options, const InputSource& pictureFile) {
     PictureLimits limits;
     limits.maxWidth = options.maxWidth;
@@ -119,16 +121,41 @@ PreparedPicture pictureForSplash(const BuildSettings& options, const InputSource
     limits.reshapeFollows = limits.fitFollows || options.colours != PictureColours::all;
     limits.fitWidth = options.fitWidth;
     limits.fitHeight = options.fitHeight;
+    limits.cutTransparent = options.shape == PictureShape::transparency;
     PreparedPicture picture = preparePicture(pictureFile, options.picture, limits);
+    if (options.shape == PictureShape::keyColour) {
+        picture.keyed = true;
+        picture.keyColour =
+            KeyColour{options.keyColour.red, options.keyColour.green, options.keyColour.blue};
+    }
     if (options.fitWidth != 0)
         fitPicture(picture, pictureFile, options.picture,
                    WindowSize{options.fitWidth, options.fitHeight});
-    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither);
+    reducePictureColours(picture, pictureFile, options.picture, options.colours, options.dither,
+                         limits.fitFollows);
     // The limits are those of the picture that goes into the splash.
     if (limits.reshapeFollows)
         checkPictureLimits(picture, picture.unchanged ? pictureFile.size() : picture.bitmap.size(),
                            options.picture, limits);
     return picture;
+}
+
+// Warnings about the settings beyond the format.
+void extensionWarnings(const BuildSettings& options, std::vector<Warning>& warnings) {
+    const UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
+    if (options.waitForTarget && settled < options.launchDelay)
+        warnings.push_back({"wait-for-target", "--wait-for-target has no effect: the window hides after " +
+                           ms(settled) + ", before the launch at " + ms(options.launchDelay)});
+    if (options.fadeIn == 0 && options.fadeOut == 0)
+        return;
+    const char* fade = options.fadeIn != 0 ? "fade-in" : "fade-out";
+    if (options.versionList.find_first_of("1234") != std::string::npos)
+        warnings.push_back({fade, "fades show on Windows 2000 and later only: on Windows 95, 98, Me and "
+                           "NT 4 the splash shows and closes at once"});
+    if (std::uint64_t(options.fadeIn) + options.fadeOut > settled)
+        warnings.push_back({fade, "the fade-in of " + ms(options.fadeIn) + " and the fade-out of " +
+                           ms(options.fadeOut) + " take longer than the display time of " +
+                           ms(settled) + ": they overlap, and the splash never shows fully"});
 }
 
 } // namespace
@@ -137,10 +164,11 @@ std::vector<Warning> settingsWarnings(const BuildSettings& options, const Target
     std::vector<Warning> warnings;
     std::string named = versionListInWords(options.versionList);
     bool one = named.find(',') == std::string::npos && named.find(" and ") == std::string::npos;
-    warnings.push_back({"versions", "only Windows " + named + (one ? " meets" : " meet") +
-                                        " --versions: every later Windows (Vista and newer, "
-                                        "also XP x64 and Server 2003) refuses the splash with "
-                                        "the requirements message"});
+    if (!options.laterWindows)
+        warnings.push_back({"versions", "only Windows " + named + (one ? " meets" : " meet") +
+                                            " --versions: every later Windows (Vista and newer, "
+                                            "also XP x64 and Server 2003) refuses the splash with "
+                                            "the requirements message"});
 
     UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
     if (settled != options.displayTime)
@@ -176,6 +204,14 @@ std::vector<Warning> settingsWarnings(const BuildSettings& options, const Target
         if (!named.empty())
             warnings.push_back({"output", named});
     }
+    if (hasNonAscii(fileNameOf(options.output)))
+        warnings.push_back(
+            {"output", "the output's name " + inQuotes(fileNameOf(options.output)) +
+                           " holds characters outside ASCII: the player opens its own file by its "
+                           "ANSI name, which cannot hold them on a Windows of another language, "
+                           "and the splash then does not start (\"Could not open for load the "
+                           "file\"); name it in ASCII, and the folders it runs from on the disc "
+                           "too"});
     if (hasNonAscii(options.target) || hasNonAscii(options.message))
         warnings.push_back({"code-page", "the target or the message holds characters outside "
                                          "ASCII, stored in code page " +
@@ -183,6 +219,7 @@ std::vector<Warning> settingsWarnings(const BuildSettings& options, const Target
                                              "; the player shows them as written only on a "
                                              "Windows whose ANSI code page is " +
                                              std::to_string(options.codePage)});
+    extensionWarnings(options, warnings);
     return warnings;
 }
 
@@ -293,6 +330,18 @@ BuildSettings settingsOfSplash(const SplashReport& report) {
         settings.colourDepth = formatColourDepth(report.colourBits);
     settings.message = report.requirementsMessage;
     settings.imageOption = report.imageOption;
+    settings.codePage = report.codePage;
+    const SplashExtension& extension = report.extension;
+    settings.waitForTarget = extension.waitForTarget;
+    if (extension.shaped) {
+        // The stored picture already carries the key where it is cut out.
+        settings.shape = PictureShape::keyColour;
+        settings.keyColour =
+            Rgb{extension.keyColour.red, extension.keyColour.green, extension.keyColour.blue};
+    }
+    settings.fadeIn = extension.fadeIn;
+    settings.fadeOut = extension.fadeOut;
+    settings.laterWindows = extension.laterWindows;
     return settings;
 }
 
@@ -306,6 +355,11 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         PreparedPicture picture = pictureForSplash(options, pictureFile);
         outcome.notes = picture.notes;
         addWarnings(outcome.warnings, "picture", picture.warnings);
+        if (options.shape == PictureShape::transparency && !picture.keyed)
+            outcome.warnings.push_back(
+                {"cut-transparent", "picture " + inQuotes(options.picture) +
+                                        " has no pixel below half opacity: nothing is cut out, "
+                                        "and the splash shows as a rectangle"});
         if (options.fitWidth == 0) {
             std::string stretched =
                 stretchWarning(WindowSize{picture.width, picture.height}, options.resolution);
@@ -355,6 +409,21 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         splash.requirementsMessage =
             utf8ToCodePage(inputs.messageUtf8, options.codePage, "the message", *inputs.converter);
         splash.imageOption = options.imageOption;
+        splash.skippedText = codePageRecord(options.codePage);
+        splash.extension.waitForTarget = options.waitForTarget;
+        splash.extension.shaped = picture.keyed;
+        splash.extension.keyColour = picture.keyColour;
+        splash.extension.fadeIn = options.fadeIn;
+        splash.extension.fadeOut = options.fadeOut;
+        splash.extension.laterWindows = options.laterWindows;
+        if (options.shape == PictureShape::keyColour &&
+            !keyColourCutsOut(picture.unchanged ? pictureFile.readAll() : splash.picture,
+                              picture.keyColour))
+            outcome.warnings.push_back(
+                {"cut-colour", "no pixel of the picture has the key colour " +
+                                   keyColourText(picture.keyColour) +
+                                   " (--cut-colour): nothing is cut out, and the splash shows "
+                                   "as a rectangle"});
         stage = "";
 
         // A picture that goes in unchanged is copied from its input into the output by the

@@ -41,6 +41,14 @@ struct BuildSettings {
     bool autorun = false;
     std::string autorunLabel;
     std::string autorunIcon; // the author's .ico, copied beside the output; empty for none
+    // Beyond the format, in the payload's extension: a splash with none of them is written as
+    // it was before the extension existed.
+    bool waitForTarget = false; // close once the target shows a window or ends
+    PictureShape shape = PictureShape::none;
+    Rgb keyColour{255, 0, 255}; // with PictureShape::keyColour
+    UINT fadeIn = 0;            // milliseconds; 0 for none
+    UINT fadeOut = 0;
+    bool laterWindows = false; // Windows later than XP passes the version test
 };
 
 // Where the front-end looked for the target beside the output, as Windows would find it.

@@ -7,6 +7,7 @@
 #include "little_endian.h"
 #include "payload_reader.h"
 #include "picture_intake.h"
+#include "picture_key.h"
 #include "player_bytes.h"
 #include "requirements_decision.h"
 #include "splash_settings.h"
@@ -186,6 +187,33 @@ void describePlayerAndTable(SplashReport& report, const ByteVector& file,
     }
 }
 
+std::string waitLine(const SplashReport& r) {
+    if (!r.extension.waitForTarget)
+        return "no";
+    return "yes: after the launch the splash closes once the target shows a window or ends, at "
+           "the latest at " +
+           std::to_string(r.settledDisplayTime) + " ms";
+}
+
+std::string shapeLine(const SplashReport& r) {
+    if (!r.extension.shaped)
+        return "none";
+    return "the pixels of " + keyColourText(r.extension.keyColour) + " are cut out of the window" +
+           (keyColourCutsOut(r.picture, r.extension.keyColour) ? "" : "; the picture has none");
+}
+
+std::string fadesLine(const SplashReport& r) {
+    if (r.extension.fadeIn == 0 && r.extension.fadeOut == 0)
+        return "none";
+    return "in " + std::to_string(r.extension.fadeIn) + " ms, out " +
+           std::to_string(r.extension.fadeOut) + " ms, on Windows 2000 and later";
+}
+
+std::string laterWindowsLine(const SplashReport& r) {
+    return r.extension.laterWindows ? "yes: every Windows later than XP passes the version test"
+                                    : "no: the version test is exact";
+}
+
 std::string playerLine(const SplashReport& report) {
     std::string line =
         std::to_string(report.playerBytes) + " bytes, FNV-1a 64 " + hashText(report.playerHash);
@@ -218,6 +246,87 @@ std::string tableLine(const SplashReport& report) {
                        : "the payload lies after it, outside what a signature covers");
 }
 
+// Where a payload block seems to start after the player's sections that end at `imageEnd`:
+// past up to 7 zero bytes of padding, a picture size followed by a BMP's "BM", or else a picture
+// size of 0. 0 when the bytes there are no such start or lie beyond `headBytes`.
+std::uint64_t payloadStartAfter(std::uint64_t imageEnd, const unsigned char* head,
+                                std::size_t headBytes) {
+    for (bool bitmap : {true, false})
+        for (std::uint64_t at = imageEnd; at <= imageEnd + largestSigningPadding; ++at) {
+            if (at + 6 > headBytes)
+                break;
+            if (bitmap ? head[at + 4] == 'B' && head[at + 5] == 'M'
+                       : readLittleEndian32(head + at) == 0)
+                return at;
+            if (head[at] != 0)
+                break;
+        }
+    return 0;
+}
+
+// A file that ends in no trailer, told from its headers: a bare player (signed or not), a
+// splash cut short, or something else.
+std::string missingTrailerDamage(std::uint64_t size, const unsigned char* head,
+                                 std::size_t headBytes) {
+    const std::uint64_t imageEnd = head != nullptr ? imageEndOf(head, headBytes) : 0;
+    if (imageEnd == 0)
+        return "it ends in no splash trailer, and it is no Windows program";
+    if (imageEnd > size)
+        return "it is cut short inside the player: its headers give sections up to byte " +
+               std::to_string(imageEnd) + ", but the file ends at byte " + std::to_string(size);
+    // A signature's table after the player, and the zero padding before it, are no payload.
+    std::uint64_t end = size;
+    const std::size_t entry = securityEntryAt(head, headBytes);
+    if (entry != 0) {
+        const std::uint64_t table = readLittleEndian32(head + entry);
+        if (table >= imageEnd && table + readLittleEndian32(head + entry + 4) == size)
+            end = table;
+    }
+    if (end - imageEnd <= largestSigningPadding)
+        return "it ends in no splash trailer: it is a bare player, with nothing after it";
+    const std::uint64_t payload = payloadStartAfter(imageEnd, head, headBytes);
+    if (payload != 0)
+        return "it is a splash cut short: its payload starts at byte " + std::to_string(payload) +
+               " after the player, but the file breaks off at byte " + std::to_string(size) +
+               ", without the trailer that ends every splash";
+    return "it ends in no splash trailer, though " + std::to_string(size - imageEnd) +
+           " bytes follow the player's last section: a splash cut short, or a program with "
+           "other data after it";
+}
+
+// The text after the message that the player's decoder steps over, found where its steps lead;
+// empty when the block ends before its NUL.
+std::string skippedTextOf(const DataContent& block, const SplashSettings& settings) {
+    const std::uint64_t at = 4 + std::uint64_t(settings.picture.size) + 4 + settings.sound.size +
+                             settings.targetFile.size() + 1 + 8 + 300 +
+                             settings.requirementsMessage.size() + 1;
+    if (at >= block.size)
+        return "";
+    const char* start = reinterpret_cast<const char*>(block.data + at);
+    const void* nul = std::memchr(start, 0, block.size - static_cast<std::size_t>(at));
+    return nul == nullptr ? "" : std::string(start, static_cast<const char*>(nul));
+}
+
+bool leavesAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 127)
+            return true;
+    return false;
+}
+
+// The code page the texts were read in, and where it comes from.
+std::string codePageLine(const SplashReport& report) {
+    const std::string read = std::to_string(report.codePage);
+    const std::string recorded = std::to_string(report.recordedCodePage);
+    if (report.codePageGiven)
+        return read + " (--code-page; the splash records " +
+               (report.recordedCodePage == 0 ? std::string("none") : recorded) + ")";
+    if (report.recordedCodePage != 0)
+        return read + ", as the splash records";
+    const std::string hint = codePageHint(report);
+    return read + " (" + (hint.empty() ? "the splash records none" : hint) + ")";
+}
+
 } // namespace
 
 std::uint64_t earlierTrailerEnd(const unsigned char* bytes, std::size_t size) {
@@ -240,7 +349,8 @@ std::uint64_t earlierTrailerEnd(const unsigned char* bytes, std::size_t size) {
 }
 
 std::string splashDamage(std::uint64_t size, const unsigned char* trailer,
-                         std::uint64_t earlierTrailerEnd) {
+                         std::uint64_t earlierTrailerEnd, const unsigned char* head,
+                         std::size_t headBytes) {
     if (size < trailerSize)
         return "it is " + std::to_string(size) + " bytes, shorter than the " +
                std::to_string(trailerSize) + "-byte trailer that ends every splash";
@@ -249,7 +359,7 @@ std::string splashDamage(std::uint64_t size, const unsigned char* trailer,
                std::to_string(size - earlierTrailerEnd) +
                " bytes follow it; the player looks for the trailer only at the very end";
     if (std::memcmp(trailer, trailerMarker, sizeof trailerMarker) != 0)
-        return "it ends in no splash trailer: it is a bare player or another file";
+        return missingTrailerDamage(size, head, headBytes);
     std::uint64_t payload = readLittleEndian32(trailer + sizeof trailerMarker);
     if (payload + trailerSize > size)
         return "its trailer gives a payload of " + std::to_string(payload) +
@@ -287,21 +397,49 @@ SplashReport reportSplash(const DataContent& block, const std::string& file,
     report.payloadBytes = settings.payload.size;
     report.picture = bytesOf(settings.picture);
     report.sound = bytesOf(settings.sound);
-    report.targetFile = codePageToUtf8(settings.targetFile, codePage, converter);
+    report.storedTarget = settings.targetFile;
+    report.storedMessage = settings.requirementsMessage;
+    report.recordedCodePage = recordedCodePage(skippedTextOf(block, settings));
     report.displayTime = settings.displayTime;
     report.launchDelay = settings.launchDelay;
     report.settledDisplayTime = settleDisplayTime(settings.displayTime, settings.launchDelay);
     report.versions = settings.requiredVersions;
     report.resolution = settings.requiredResolution;
     report.colourBits = settings.requiredColourBits;
-    report.requirementsMessage = codePageToUtf8(settings.requirementsMessage, codePage, converter);
     report.imageOption = settings.imageOption;
+    report.extension = settings.extension;
     settings.release();
+    readTextsIn(report,
+                codePage != 0                  ? codePage
+                : report.recordedCodePage != 0 ? report.recordedCodePage
+                                               : defaultCodePage,
+                converter);
+    report.codePageGiven = codePage != 0;
 
     measurePicture(report);
     if (!report.sound.empty())
         report.soundFacts = examineSound(report.sound.data(), report.sound.size());
     return report;
+}
+
+void readTextsIn(SplashReport& report, UINT codePage, const CodePageConverter& converter) {
+    report.codePage = codePage;
+    report.codePageGiven = true;
+    report.targetFile = codePageToUtf8(report.storedTarget, codePage, converter);
+    report.requirementsMessage = codePageToUtf8(report.storedMessage, codePage, converter);
+}
+
+bool textsLeaveAscii(const SplashReport& report) {
+    return leavesAscii(report.storedTarget) || leavesAscii(report.storedMessage);
+}
+
+std::string codePageHint(const SplashReport& report) {
+    if (report.codePageGiven || report.recordedCodePage != 0 || !textsLeaveAscii(report))
+        return "";
+    return "the splash records no code page, and its texts hold bytes above 127: they are read "
+           "as " +
+           std::to_string(report.codePage) +
+           "; if they read wrong, name the code page they were stored in with --code-page";
 }
 
 SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
@@ -314,9 +452,11 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
     } catch (const std::string& message) {
         const unsigned char* trailer =
             file.size() >= trailerSize ? file.data() + file.size() - trailerSize : nullptr;
-        throw InputError(notASplashMessage(
-            name, splashDamage(file.size(), trailer, earlierTrailerEnd(file.data(), file.size())),
-            message));
+        throw InputError(notASplashMessage(name,
+                                           splashDamage(file.size(), trailer,
+                                                        earlierTrailerEnd(file.data(), file.size()),
+                                                        file.data(), file.size()),
+                                           message));
     }
     SplashReport report = reportSplash(block, name, file.size(), converter, codePage);
     describePlayerAndTable(report, file, carried);
@@ -355,6 +495,11 @@ std::string reportText(const SplashReport& r) {
                 ? std::string("none; the player says \"") + defaultRequirementsMessage + "\""
                 : "\"" + escapedLine(r.requirementsMessage) + "\"");
     addLine(text, "Image option", std::to_string(r.imageOption));
+    addLine(text, "Code page", codePageLine(r));
+    addLine(text, "Wait for target", waitLine(r));
+    addLine(text, "Shape", shapeLine(r));
+    addLine(text, "Fades", fadesLine(r));
+    addLine(text, "Later Windows", laterWindowsLine(r));
     return text;
 }
 
@@ -430,6 +575,14 @@ std::string reportJson(const SplashReport& r) {
     json["requirementsMessage"] = r.requirementsMessage;
     json["usesDefaultMessage"] = messageIsBlank(r.requirementsMessage);
     json["imageOption"] = r.imageOption;
+    json["codePage"] = r.codePage;
+    json["recordedCodePage"] = r.recordedCodePage == 0 ? Json(nullptr) : Json(r.recordedCodePage);
+    json["waitForTarget"] = r.extension.waitForTarget;
+    json["keyColour"] =
+        r.extension.shaped ? Json(keyColourText(r.extension.keyColour)) : Json(nullptr);
+    json["fadeInMs"] = r.extension.fadeIn;
+    json["fadeOutMs"] = r.extension.fadeOut;
+    json["laterWindows"] = r.extension.laterWindows;
     return jsonText(json);
 }
 

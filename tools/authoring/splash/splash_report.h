@@ -46,31 +46,52 @@ struct SplashReport {
     ByteVector sound; // empty without a sound
     SoundFacts soundFacts;
 
-    std::string targetFile;
+    std::string targetFile; // in UTF-8, read in `codePage`
     UINT displayTime = 0;
     UINT launchDelay = 0;
     UINT settledDisplayTime = 0; // after the player's 50 ms rule
     VersionSet versions;
     ScreenResolution resolution;
     std::int32_t colourBits = 0;
-    std::string requirementsMessage;
+    std::string requirementsMessage; // in UTF-8, read in `codePage`
     UINT imageOption = 0;
+
+    // The target and the message as stored, the code page they were read in, the one the
+    // splash records (0 for none) and whether the reader named one (--code-page).
+    std::string storedTarget;
+    std::string storedMessage;
+    UINT codePage = defaultCodePage;
+    UINT recordedCodePage = 0;
+    bool codePageGiven = false;
+    SplashExtension extension; // all off for a splash without one
 };
+
+// Reads the stored target and message again, in `codePage`, as the reader named it.
+void readTextsIn(SplashReport& report, UINT codePage, const CodePageConverter& converter);
+
+// True when the stored target or message holds bytes above 127, which read differently in
+// each code page.
+bool textsLeaveAscii(const SplashReport& report);
+
+// For a splash that records no code page, whose texts hold bytes above 127 and whose reader
+// named none: that they are read as 1252, and how to name theirs. Empty otherwise.
+std::string codePageHint(const SplashReport& report);
 
 // Decodes the payload `block` that the player's reader found in the splash `file` of
 // `fileBytes` bytes. Raises InputError with the player's own message when the player's decoder
 // refuses it. The target and the message come back in UTF-8, read by `converter` in `codePage`,
-// the ANSI code page they were stored in.
+// the ANSI code page the reader names them stored in; 0 reads them in the code page the splash
+// records, else in 1252.
 SplashReport reportSplash(const DataContent& block, const std::string& file,
                           std::uint64_t fileBytes, const CodePageConverter& converter,
-                          UINT codePage = defaultCodePage);
+                          UINT codePage = 0);
 
 // The same for the whole splash `file`, named `name`, found through its trailer as the player's
 // reader finds it (before a certificate table too), with the reader's own messages and the
 // damage in the tool's words; with the player it carries compared to `carried`, the player a
 // front-end carries, when there is one.
 SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
-                             const CodePageConverter& converter, UINT codePage = defaultCodePage,
+                             const CodePageConverter& converter, UINT codePage = 0,
                              const PlayerImage& carried = PlayerImage());
 
 // What is wrong with a file that the player refuses, in the tool's words, from its size and
@@ -78,8 +99,11 @@ SplashReport readSplashBytes(const ByteVector& file, const std::string& name,
 // symptom, this names the part of the file at fault.
 // `earlierTrailerEnd` is where a trailer found before the end of the file ends (from
 // earlierTrailerEnd), 0 for none.
+// `head` holds the file's first `headBytes` bytes (the whole file serves best): they tell a bare
+// player from a splash cut short, which leaves bytes after the player and no trailer at the end.
 std::string splashDamage(std::uint64_t size, const unsigned char* trailer,
-                         std::uint64_t earlierTrailerEnd = 0);
+                         std::uint64_t earlierTrailerEnd = 0, const unsigned char* head = nullptr,
+                         std::size_t headBytes = 0);
 
 // The end of the last trailer in the `size` bytes at `bytes` that does not end them, for a file
 // with bytes added after its splash; 0 when there is none.
@@ -97,7 +121,8 @@ std::string notASplashMessage(const std::string& file, const std::string& damage
 std::string reportText(const SplashReport& report);
 
 // One JSON object with the same facts, always valid UTF-8: the target and the message are
-// stored as ANSI bytes and read as Windows-1252; other texts that are no UTF-8 get U+FFFD.
+// stored as ANSI bytes and read in the report's code page; other texts that are no UTF-8 get
+// U+FFFD.
 std::string reportJson(const SplashReport& report);
 
 // A failure of a --json run as its own JSON object: {"error": message, "exitCode": code}.

@@ -86,6 +86,28 @@ unsigned parseCodePage(const std::string& text) {
     return value;
 }
 
+std::string codePageRecord(unsigned codePage) {
+    return "cp=" + std::to_string(codePage);
+}
+
+unsigned recordedCodePage(const std::string& skippedText) {
+    for (std::size_t start = 0; start < skippedText.size();) {
+        std::size_t end = skippedText.find(' ', start);
+        if (end == std::string::npos)
+            end = skippedText.size();
+        const std::string field = skippedText.substr(start, end - start);
+        if (field.compare(0, 3, "cp=") == 0) {
+            try {
+                return parseCodePage(field.substr(3));
+            } catch (const UsageError&) {
+                return 0;
+            }
+        }
+        start = end + 1;
+    }
+    return 0;
+}
+
 std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std::string& what,
                            const CodePageConverter& converter) {
     std::string stored;

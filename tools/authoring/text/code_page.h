@@ -37,6 +37,14 @@ const std::vector<AnsiCodePage>& ansiCodePages();
 // UsageError otherwise.
 unsigned parseCodePage(const std::string& text);
 
+// The payload's text that the player skips tells readers of a splash what only they need: a
+// list of fields "name=value" separated by spaces, of which "cp=932" names the code page of the
+// target and the message. Readers pass over fields they do not know.
+std::string codePageRecord(unsigned codePage);
+// The code page such a text records; 0 when it records none that the tool knows (a splash of
+// an older tool, whose text is empty, or of another tool, whose text may be anything).
+unsigned recordedCodePage(const std::string& skippedText);
+
 // The UTF-8 text in the code page. Raises InputError naming `what` and the first character the
 // code page cannot hold ("U+4E2D"), or saying that the text is not UTF-8.
 std::string utf8ToCodePage(const std::string& utf8, unsigned codePage, const std::string& what,
