@@ -182,7 +182,8 @@ TEST(ExtensionBuild, TransparentPixelsTakeAKeyColourNoOtherPixelShows) {
     const Built opaque =
         buildWith(encodePng(squareIn(8, Rgb{1, 2, 3}, Rgb{4, 5, 6}, 2, 6), 4), options);
     EXPECT_FALSE(reportOf(opaque.file).extension.shaped);
-    EXPECT_TRUE(anyContains(opaque.warnings, "[cut-transparent] picture \"logo.png\" has no pixel below half"));
+    EXPECT_TRUE(anyContains(opaque.warnings,
+                            "[cut-transparent] picture \"logo.png\" has no pixel below half"));
 }
 
 TEST(ExtensionBuild, TheKeyStaysExactThroughColoursAndFit) {

@@ -177,9 +177,10 @@ TEST(BuildCommand, WarningsWhereThePlayerSurprises) {
          "a.exe",
          true,
          {versionsXp,
-          {"output", "the output's name \"\xe3\x82\xb9\xe3\x83\x97\xe3\x83\xa9\xe3\x83\x83\xe3\x82\xb7\xe3"
-                     "\x83\xa5.exe\"" +
-                         asciiOnly}},
+          {"output",
+           "the output's name \"\xe3\x82\xb9\xe3\x83\x97\xe3\x83\xa9\xe3\x83\x83\xe3\x82\xb7\xe3"
+           "\x83\xa5.exe\"" +
+               asciiOnly}},
          "cdA/\xe3\x82\xb9\xe3\x83\x97\xe3\x83\xa9\xe3\x83\x83\xe3\x82\xb7\xe3\x83\xa5.exe"},
         // The folder on the disc cannot be known; only the file's own name is looked at.
         {3000, 1000, "1 2 3 4 5 6", "a.exe", true, {versionsXp}, "CD \xe3\x83\xab/setup.exe"},
@@ -387,6 +388,8 @@ TEST(BuildCommand, StartsAgainFromASplash) {
     f.options.message = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\x8c\xe5\xbf\x85\xe8\xa6\x81";
     f.options.codePage = 932;
     f.options.imageOption = 7;
+    f.options.fadeIn = 300;
+    f.options.laterWindows = true;
     f.build();
     const ByteVector old = readFile(f.options.output);
     struct Case {
@@ -399,6 +402,8 @@ TEST(BuildCommand, StartsAgainFromASplash) {
         {"sound", "Sound               none\n"},
         // The same texts, stored in Simplified Chinese's code page instead.
         {"code-page", "Code page           936, as the splash records\n"},
+        {"fade-in", "Fades               none\n"},
+        {"later-windows", "Later Windows       no: the version test is exact\n"},
     };
     for (const Case& c : cases) {
         BuildOptions options;

@@ -71,6 +71,13 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
                                          "-a",
                                          "--autorun-label",
                                          "Demo",
+                                         "--wait-for-target",
+                                         "--cut-color",
+                                         "#ff00fe",
+                                         "--fade-in",
+                                         "0.5s",
+                                         "--fade-out=250ms",
+                                         "--later-windows",
                                          "-fq"});
     ASSERT_EQ(CommandKind::build, line.kind);
     const BuildOptions& b = line.build;
@@ -100,6 +107,12 @@ TEST(SplashpackCommandLine, BuildWithEveryOption) {
     EXPECT_EQ("player.exe", b.player);
     EXPECT_TRUE(b.autorun);
     EXPECT_EQ("Demo", b.autorunLabel);
+    EXPECT_TRUE(b.waitForTarget);
+    EXPECT_EQ(PictureShape::keyColour, b.shape);
+    EXPECT_EQ(0xFE, b.keyColour.blue);
+    EXPECT_EQ(500u, b.fadeIn);
+    EXPECT_EQ(250u, b.fadeOut);
+    EXPECT_TRUE(b.laterWindows);
     EXPECT_TRUE(b.force);
     EXPECT_TRUE(b.quiet);
 }
@@ -148,6 +161,10 @@ TEST(SplashpackCommandLine, OtherCommands) {
     EXPECT_EQ(16, preview.preview.colourBits);
     EXPECT_EQ(osVersionForCode(3), preview.preview.windows);
     EXPECT_EQ(SixteenBitLayout::red5green5blue5, preview.preview.sixteenBitLayout);
+    // Any Windows after XP, as one from Windows 8 on reports itself to the player.
+    EXPECT_EQ((OsVersion{2, 6, 2}),
+              parseCommandLine({"preview", "s", "--screen", "1x1", "-o", "p", "--windows", "later"})
+                  .preview.windows);
     EXPECT_EQ(32,
               parseCommandLine({"preview", "s", "--screen", "1x1", "-o", "p"}).preview.colourBits);
     EXPECT_EQ(CommandKind::version, parseCommandLine({"--version"}).kind);
@@ -210,6 +227,11 @@ TEST(SplashpackCommandLine, Refusals) {
         {{"preview", "a", "-o", "p", "--screen", "8x6", "--depth", "15", "--sixteen-bit-layout",
           "565"},
          "--sixteen-bit-layout needs --depth 16"},
+        {{"build", "--cut-colour", "#ff00ff", "--cut-transparent"},
+         "--cut-transparent: cannot be given with --cut-colour"},
+        {{"build", "--cut-transparent", "--cut-color", "#ff00ff"},
+         "--cut-colour: cannot be given with --cut-transparent"},
+        {{"build", "--fade-in", "1"}, "--fade-in: \"1\" has no unit; write 1s or 1ms"},
         {{"build", "-d", "2,5s"},
          "--display-time: \"2,5s\" has a decimal comma; the decimal separator is a point: write "
          "2.5s"},

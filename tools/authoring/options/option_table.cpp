@@ -40,6 +40,16 @@ std::vector<OptionChoice> versionChoices() {
     return choices;
 }
 
+// The preview's Windows: those the splash's list names, and any later one.
+const char* const laterWindowsName = "later";
+const OsVersion laterWindowsVersion{2, 6, 2};
+
+std::vector<OptionChoice> previewVersionChoices() {
+    std::vector<OptionChoice> choices = versionChoices();
+    choices.push_back({laterWindowsName, "later than XP"});
+    return choices;
+}
+
 // Colour depths of the screens of the time; any from 1 to 32 bits is taken.
 std::vector<OptionChoice> depthChoices() {
     return valuesOf({"4", "8", "16", "24", "32"}, "bits");
@@ -138,7 +148,8 @@ void addBuildRows(Rows& t) {
               "start from the settings, picture and sound of the splash FILE; the options given "
               "replace them, and an empty --sound, --target or --message leaves that out")
         .explains("Its picture and sound go in byte for byte as stored, unless --fit reshapes the "
-                  "picture. Its texts are read in the code page it records; those of a splash that records none, in "
+                  "picture. Its texts are read in the code page it records; those of a splash that "
+                  "records none, in "
                   "--code-page.")
         .reads([](Line& c, Text v) { c.build.like = v; });
 
@@ -319,6 +330,85 @@ void addBuildRows(Rows& t) {
             o.imageOption = like.settings.imageOption;
         });
 
+    t.heading("Extended effects");
+    t.add("wait-for-target")
+        .says("Close when the target shows a window",
+              "close once the target shows a window or ends, at the latest at --display-time")
+        .explains(
+            "Players of splashes without these settings, and splashes built without them, are "
+            "unchanged. On Windows 95, 98, Me, 2000 and XP the player finds the target's window "
+            "through its process; on NT 4, and for a document handed to a program already "
+            "running, the splash closes when the target ends or at the display time.")
+        .onPage()
+        .reads([](Line& c, Text) { c.build.waitForTarget = true; })
+        .keptFromLike([](BuildOptions& o, const LikeSplash& like) {
+            o.waitForTarget = like.settings.waitForTarget;
+        });
+    t.add("cut-colour")
+        .also("cut-color")
+        .takes("COLOUR", ValueKind::text)
+        .says("Cut out a colour",
+              "cut the picture's pixels of this colour, #rrggbb, out of the window: clicks there "
+              "reach what lies below")
+        .explains("With --colours the colour stays exact, never dithered into or out of.")
+        .forExample("#ff00ff")
+        .byDefault("none")
+        .onPage()
+        .reads([](Line& c, Text v) {
+            if (c.build.shape == PictureShape::transparency)
+                throw UsageError("cannot be given with --cut-transparent");
+            c.build.shape = PictureShape::keyColour;
+            c.build.keyColour = parseColour(v);
+        })
+        .keptFromLike([](BuildOptions& o, const LikeSplash& like) {
+            // Its picture already holds the key colour where it is cut out.
+            if (o.shape != PictureShape::none)
+                return;
+            o.shape = like.settings.shape;
+            o.keyColour = like.settings.keyColour;
+        });
+    t.add("cut-transparent")
+        .says("Cut out transparent pixels",
+              "cut the picture's pixels below half opacity out of the window, in a colour the "
+              "picture does not use")
+        .onPage()
+        .reads([](Line& c, Text) {
+            if (c.build.shape == PictureShape::keyColour)
+                throw UsageError("cannot be given with --cut-colour");
+            c.build.shape = PictureShape::transparency;
+        });
+    t.add("fade-in")
+        .takes("TIME", ValueKind::text)
+        .says("Fade in", "fade the picture in over TIME from its first paint, on Windows 2000 and "
+                         "later; earlier Windows show it at once")
+        .forExample("500ms")
+        .byDefault("0")
+        .onPage()
+        .reads([](Line& c, Text v) { c.build.fadeIn = parseDuration(v); })
+        .keptFromLike(
+            [](BuildOptions& o, const LikeSplash& like) { o.fadeIn = like.settings.fadeIn; });
+    t.add("fade-out")
+        .takes("TIME", ValueKind::text)
+        .says("Fade out", "fade the picture out over TIME before it closes on time or when the "
+                          "target shows its window, on Windows 2000 and later")
+        .explains("A click or Esc still closes the splash at once.")
+        .forExample("500ms")
+        .byDefault("0")
+        .onPage()
+        .reads([](Line& c, Text v) { c.build.fadeOut = parseDuration(v); })
+        .keptFromLike(
+            [](BuildOptions& o, const LikeSplash& like) { o.fadeOut = like.settings.fadeOut; });
+    t.add("later-windows")
+        .says("Run on Windows later than XP",
+              "let Windows later than XP (Vista to 11, XP x64, Server 2003) pass the version "
+              "test, whatever --versions lists")
+        .explains("The resolution and colour tests and the message stay.")
+        .onPage()
+        .reads([](Line& c, Text) { c.build.laterWindows = true; })
+        .keptFromLike([](BuildOptions& o, const LikeSplash& like) {
+            o.laterWindows = like.settings.laterWindows;
+        });
+
     t.heading("Sound");
     t.add("sound-rate")
         .takes("HZ", ValueKind::choice)
@@ -473,10 +563,16 @@ void addPreviewRows(Rows& t) {
     t.add("windows")
         .takes("NAME", ValueKind::choice)
         .says("Windows", "Windows version: {values}")
-        .offers(versionChoices())
+        .explains("later stands for every Windows after XP, which reports version 6.2 to a "
+                  "program without a manifest from Windows 8 on.")
+        .offers(previewVersionChoices())
         .byDefault(toolVersionName(defaults.windows))
         .onPage()
         .reads([](Line& c, Text v) {
+            if (v == laterWindowsName) {
+                c.preview.windows = laterWindowsVersion;
+                return;
+            }
             std::string codes = parseVersionNames(v);
             if (codes.find(' ') != std::string::npos)
                 throw UsageError(inQuotes(v) + " names more than one Windows version");

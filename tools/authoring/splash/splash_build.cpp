@@ -144,18 +144,21 @@ PreparedPicture pictureForSplash(const BuildSettings& options, const InputSource
 void extensionWarnings(const BuildSettings& options, std::vector<Warning>& warnings) {
     const UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
     if (options.waitForTarget && settled < options.launchDelay)
-        warnings.push_back({"wait-for-target", "--wait-for-target has no effect: the window hides after " +
-                           ms(settled) + ", before the launch at " + ms(options.launchDelay)});
+        warnings.push_back({"wait-for-target",
+                            "--wait-for-target has no effect: the window hides after " +
+                                ms(settled) + ", before the launch at " + ms(options.launchDelay)});
     if (options.fadeIn == 0 && options.fadeOut == 0)
         return;
     const char* fade = options.fadeIn != 0 ? "fade-in" : "fade-out";
     if (options.versionList.find_first_of("1234") != std::string::npos)
-        warnings.push_back({fade, "fades show on Windows 2000 and later only: on Windows 95, 98, Me and "
-                           "NT 4 the splash shows and closes at once"});
+        warnings.push_back({fade,
+                            "fades show on Windows 2000 and later only: on Windows 95, 98, Me and "
+                            "NT 4 the splash shows and closes at once"});
     if (std::uint64_t(options.fadeIn) + options.fadeOut > settled)
         warnings.push_back({fade, "the fade-in of " + ms(options.fadeIn) + " and the fade-out of " +
-                           ms(options.fadeOut) + " take longer than the display time of " +
-                           ms(settled) + ": they overlap, and the splash never shows fully"});
+                                      ms(options.fadeOut) +
+                                      " take longer than the display time of " + ms(settled) +
+                                      ": they overlap, and the splash never shows fully"});
 }
 
 } // namespace
