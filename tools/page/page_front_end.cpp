@@ -13,6 +13,7 @@
 #include "option_grammar.h"
 #include "option_table.h"
 #include "player_bytes.h"
+#include "sound_check.h"
 #include "splash_build.h"
 #include "splash_preview.h"
 #include "splash_report.h"
@@ -47,6 +48,7 @@ struct HeldSplash {
 
 struct PageState {
     HeldFile inputs[pageInputCount];
+    KeptPicture keptPicture; // the picture as the last build prepared it, for the next
     std::optional<HeldSplash> built;
     ByteVector autorun;
     std::optional<HeldSplash> opened;
@@ -71,6 +73,15 @@ const char* answerWith(json answer) {
     return state().answer.c_str();
 }
 
+json failureAnswer(const FailureReport& failure) {
+    json answer = {{"ok", false}, {"error", failure.message}};
+    if (!failure.hint.empty())
+        answer["hint"] = failure.hint;
+    if (!failure.option.empty())
+        answer["option"] = failure.option;
+    return answer;
+}
+
 // Runs `action` on the parsed command line, and turns every failure into an answer as the
 // command line words it: a bad input never ends the page's module, whatever the author drops on
 // it.
@@ -85,13 +96,7 @@ const char* answerCommand(const char* argumentsJson, CommandKind expected, const
             throw UsageError(std::string("the page runs only ") + command + " here");
         return answerWith(action(line));
     } catch (...) {
-        const FailureReport failure = reportOfFailure(command);
-        json answer = {{"ok", false}, {"error", failure.message}};
-        if (!failure.hint.empty())
-            answer["hint"] = failure.hint;
-        if (!failure.option.empty())
-            answer["option"] = failure.option;
-        return answerWith(answer);
+        return answerWith(failureAnswer(reportOfFailure(command)));
     }
 }
 
@@ -161,6 +166,61 @@ void refuseFilesOfAComputer(const BuildOptions& options) {
                          "dropped on it");
 }
 
+// The limits of a picture the page has no field for, and the field that brings a picture within
+// them.
+struct PageRemedy {
+    const char* limit;
+    const char* remedy;
+};
+const PageRemedy pageRemedies[] = {{"max-picture", "fit"}, {"max-picture-bytes", "fit"}};
+
+// A refusal that names a limit the page has no field for names the page's field that helps
+// instead, and stands beside it.
+void nameThePagesRemedy(json& answer) {
+    std::string message = answer["error"];
+    for (const PageRemedy& remedy : pageRemedies) {
+        const std::string named = "(--" + std::string(remedy.limit) + ")";
+        const std::size_t at = message.find(named);
+        const OptionRow* row = findOption(CommandKind::build, remedy.remedy);
+        if (at == std::string::npos || row == nullptr)
+            continue;
+        answer["error"] = message.replace(
+            at, named.size(), "(shrink it with \"" + row->summary + "\", --" + row->name + ")");
+        answer["option"] = row->name;
+        return;
+    }
+}
+
+// The sound's own refusal, when the build stopped at the picture before it came to the sound:
+// the page shows both at once, so that the author mends both at once. Null for a usable sound.
+json soundFailure(const BuildOptions& options) {
+    if (options.sound.empty())
+        return nullptr;
+    try {
+        try {
+            checkSound(heldInput(pageInputSound, options.sound, "sound").bytes, options.sound);
+        } catch (const InputError&) {
+            raiseAgainConcerning("sound");
+        }
+        return nullptr;
+    } catch (...) {
+        return failureAnswer(reportOfFailure("build"));
+    }
+}
+
+// A failed build as the command line words it, with what the page adds: the field that helps,
+// and the sound's refusal behind the picture's.
+json pageBuildFailure(const BuildOptions& options) {
+    json answer = failureAnswer(reportOfFailure("build"));
+    if (answer.value("option", "") != "picture")
+        return answer;
+    nameThePagesRemedy(answer);
+    json sound = soundFailure(options);
+    if (!sound.is_null())
+        answer["also"] = json::array({sound});
+    return answer;
+}
+
 json buildSplashFromPage(CommandLine& line) {
     const BuildOptions& options = line.build;
     refuseFilesOfAComputer(options);
@@ -169,7 +229,12 @@ json buildSplashFromPage(CommandLine& line) {
     page.autorun.clear();
 
     PageBuildFiles files;
-    BuildResult result = runBuildSequence(options, files, embeddedPlayer());
+    BuildResult result;
+    try {
+        result = runBuildSequence(options, files, embeddedPlayer(), &page.keptPicture);
+    } catch (...) {
+        return pageBuildFailure(options);
+    }
     HeldSplash built;
     built.name = fileNameOf(options.output);
     std::vector<std::string> written;
@@ -284,6 +349,9 @@ void page_set_input(int slot, const char* name, const unsigned char* bytes, std:
     if (slot < 0 || slot >= pageInputCount)
         return;
     HeldFile& held = state().inputs[slot];
+    // Another picture: what the last build prepared is of the one before.
+    if (slot == pageInputPicture)
+        state().keptPicture = KeptPicture();
     try {
         held.name = name != nullptr ? name : "";
         held.bytes.assign(bytes, bytes + size);
