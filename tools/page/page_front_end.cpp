@@ -46,6 +46,13 @@ struct HeldSplash {
     SplashReport report;
 };
 
+// The screen last drawn and what it was drawn from: a preview of the same picture on the same
+// screen, planned the same (after a change of the target or of the timing), is not drawn again.
+struct DrawnPreview {
+    std::string drawing; // previewDrawing's text of all but the picture; empty: none drawn
+    ByteVector picture;
+};
+
 struct PageState {
     HeldFile inputs[pageInputCount];
     KeptPicture keptPicture; // the picture as the last build prepared it, for the next
@@ -53,6 +60,7 @@ struct PageState {
     ByteVector autorun;
     std::optional<HeldSplash> opened;
     PreviewImage preview;
+    DrawnPreview drawn; // what `preview` was drawn from
     ByteVector previewRgba;
     ByteVector previewPngBytes;
     std::string answer; // the last JSON answer, alive until the next call
@@ -305,6 +313,33 @@ std::string missingGlyphsWarning(const std::string& message,
            "with a font of the system it runs on";
 }
 
+// What a preview's pixels depend on besides the picture, as one text.
+std::string previewDrawing(const SplashReport& report, const PreviewScreen& screen,
+                           const PreviewPlan& plan) {
+    const auto number = [](auto value) { return std::to_string(value) + "|"; };
+    const SplashExtension& extension = report.extension;
+    return number(screen.width) + number(screen.height) + number(screen.colourBits) +
+           number(screen.version.platformId) + number(screen.version.major) +
+           number(screen.version.minor) + number(static_cast<int>(screen.sixteenBitLayout)) +
+           number(plan.pictureShown) + number(plan.window.x) + number(plan.window.y) +
+           number(plan.window.width) + number(plan.window.height) + number(extension.shaped) +
+           number(extension.keyColour.red) + number(extension.keyColour.green) +
+           number(extension.keyColour.blue) + plan.details + "|" + plan.message;
+}
+
+// A canvas takes four bytes a pixel.
+ByteVector canvasPixels(const PreviewImage& image) {
+    const std::vector<unsigned char>& rgb = image.rgb;
+    ByteVector rgba(rgb.size() / 3 * 4);
+    for (std::size_t from = 0, to = 0; from + 2 < rgb.size(); from += 3, to += 4) {
+        rgba[to] = rgb[from];
+        rgba[to + 1] = rgb[from + 1];
+        rgba[to + 2] = rgb[from + 2];
+        rgba[to + 3] = 255;
+    }
+    return rgba;
+}
+
 json previewSplashFromPage(CommandLine& line, PageSplash which) {
     PageState& page = state();
     std::optional<HeldSplash>& held = which == pageSplashBuilt ? page.built : page.opened;
@@ -322,16 +357,14 @@ json previewSplashFromPage(CommandLine& line, PageSplash which) {
         if (!warning.empty())
             warnings.push_back(warning);
     }
-    page.preview = renderPreview(report, screen, plan, fonts);
-    page.previewPngBytes.clear();
-    // A canvas takes four bytes a pixel.
-    const std::vector<unsigned char>& rgb = page.preview.rgb;
-    page.previewRgba.resize(rgb.size() / 3 * 4);
-    for (std::size_t from = 0, to = 0; from + 2 < rgb.size(); from += 3, to += 4) {
-        page.previewRgba[to] = rgb[from];
-        page.previewRgba[to + 1] = rgb[from + 1];
-        page.previewRgba[to + 2] = rgb[from + 2];
-        page.previewRgba[to + 3] = 255;
+    const std::string drawing = previewDrawing(report, screen, plan);
+    if (page.drawn.drawing != drawing || page.drawn.picture != report.picture) {
+        page.drawn.drawing.clear();
+        page.preview = renderPreview(report, screen, plan, fonts);
+        page.previewPngBytes.clear();
+        page.previewRgba = canvasPixels(page.preview);
+        page.drawn.picture = report.picture;
+        page.drawn.drawing = drawing;
     }
     return json{{"ok", true},
                 {"width", page.preview.width},
