@@ -526,7 +526,8 @@ test('at 400 pixels the page is one column, as wide as the window', async () => 
   assert.ok(fits.document <= fits.window, JSON.stringify(fits));
   // The preview fills the window but for the page's margins.
   assert.ok(fits.preview >= fits.window - 40, JSON.stringify(fits));
-  // The README's narrow picture of the page.
+  // The README's narrow picture of the page: the splash, its preview and its command.
+  await page.evaluate(() => document.getElementById('result').scrollIntoView());
   await page.screenshot({path: path.join(pageFolder, '..', 'page-screenshot-narrow.png')});
   await page.setViewport({width: 1024, height: 768});
 });
