@@ -19,6 +19,7 @@ export class Builds {
     this.idle = Promise.resolve();
     this.settle = null;
     this.asked = 0;      // when the latest change was asked for
+    this.expected = 0;   // files being read, whose work is still to be asked for
     this.pngWaiters = [];
   }
 
@@ -41,16 +42,33 @@ export class Builds {
     this.inputs.push({slot, name, bytes});
   }
 
+  begin() {
+    if (this.settle)
+      return;
+    this.idle = new Promise((resolve) => (this.settle = resolve));
+    this.onBusy(true);
+  }
+
+  // Work that `task` (reading a file) asks for when it ends: the page is busy from now on.
+  async after(task) {
+    this.expected++;
+    this.begin();
+    try {
+      await task();
+    } finally {
+      this.expected--;
+      if (!this.scheduled && !this.running)
+        this.send();
+    }
+  }
+
   // Asks for work on the settings as they stand: {build, preview, inspect}.
   want(needs) {
     for (const [what, wanted] of Object.entries(needs))
       this.needs[what] = this.needs[what] || wanted;
     this.change++;
     this.asked = performance.now();
-    if (!this.settle) {
-      this.idle = new Promise((resolve) => (this.settle = resolve));
-      this.onBusy(true);
-    }
+    this.begin();
     // Changes made together (a script setting several fields) go in one piece of work.
     if (!this.scheduled) {
       this.scheduled = true;
@@ -106,7 +124,7 @@ export class Builds {
   }
 
   finish() {
-    if (!this.settle)
+    if (!this.settle || this.expected > 0)
       return;
     const settle = this.settle;
     this.settle = null;

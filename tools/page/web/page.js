@@ -63,7 +63,7 @@ function compose(needs) {
     }
   }
   const which = byId('preview-of').value;
-  if (previewWanted(which, !!work.build) || work.inspect) {
+  if (previewWanted(which, !!work.build)) {
     const file = which === 'opened' ? state.opened.name : form.outputName();
     const codePage = which === 'opened' ? byId('open-code-page').value : byId('code-page').value;
     work.preview = {which, args: form.screenArguments(file, codePage)};
@@ -90,9 +90,12 @@ function show(message) {
   if (message.inspect) {
     state.opened.ok = message.inspect.ok;
     results.showInspection(message.inspect, state.opened.name);
-    if (message.inspect.ok && byId('preview-of').value !== 'opened') {
+    const showsOpened = byId('preview-of').value === 'opened';
+    if (message.inspect.ok && !showsOpened) {
       byId('preview-of').value = 'opened';
       builds.want({preview: true});
+    } else if (!message.inspect.ok && showsOpened) {
+      results.clearPreview();
     }
   }
   if (message.build) {
@@ -127,21 +130,25 @@ async function readFile(file) {
   return {name: file.name, bytes: new Uint8Array(await file.arrayBuffer())};
 }
 
-async function takeFile(option, file) {
-  state.files[option] = file ? file.name : null;
-  if (file) {
-    const {name, bytes} = await readFile(file);
-    builds.give(slots[option], name, bytes);
-  }
-  delete state.inputErrors[slots[option]];
-  builds.want({build: true});
+function takeFile(option, file) {
+  return builds.after(async () => {
+    // The command names the file once the module is to have its bytes, not while they are read.
+    const read = file ? await readFile(file) : null;
+    state.files[option] = read ? read.name : null;
+    if (read)
+      builds.give(slots[option], read.name, read.bytes);
+    delete state.inputErrors[slots[option]];
+    builds.want({build: true});
+  });
 }
 
-async function openSplash(file) {
-  const {name, bytes} = await readFile(file);
-  state.opened = {name};
-  builds.give(slots.splash, name, bytes);
-  builds.want({inspect: true});
+function openSplash(file) {
+  return builds.after(async () => {
+    const {name, bytes} = await readFile(file);
+    state.opened = {name};
+    builds.give(slots.splash, name, bytes);
+    builds.want({inspect: true});
+  });
 }
 
 // A file dropped on the page goes where its kind belongs, and its chooser shows it.
