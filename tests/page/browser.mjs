@@ -13,11 +13,15 @@ const types = {
 };
 
 // A static server over `folder`, on a free port of the loopback address only; `served` lists
-// the paths it is asked for.
-function serve(folder, served) {
+// the paths it is asked for, and `instead` holds texts served in place of files, by path.
+function serve(folder, served, instead) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     served.push(name);
+    if (instead.has(name)) {
+      response.writeHead(200, {'Content-Type': types[path.extname(name)]}).end(instead.get(name));
+      return;
+    }
     const file = path.join(folder, name === '/' ? 'index.html' : name);
     if (!file.startsWith(folder + path.sep) || !fs.existsSync(file)) {
       response.writeHead(404).end();
@@ -42,7 +46,8 @@ export async function openPage(folder, viewport = {width: 1024, height: 768}) {
   const downloads = path.join(scratch, 'downloads');
   fs.mkdirSync(downloads);
   const served = [];
-  const server = await serve(folder, served);
+  const instead = new Map();
+  const server = await serve(folder, served, instead);
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -79,6 +84,8 @@ export async function openPage(folder, viewport = {width: 1024, height: 768}) {
     page, downloads, requests, address,
     // What the server was asked for after the page had loaded.
     servedAfterLoad: () => served.slice(servedBeforeLoad),
+    // Serves `text` at `name` from now on, in place of the file: another version of the page.
+    serveInstead: (name, text) => instead.set(name, text),
     // Stops the server, as a network that is gone would.
     stopServing,
     async close() {

@@ -579,8 +579,19 @@ test('after loading, the page asks the network for nothing but its own files', a
                    []);
 });
 
-test('once visited, the page opens and builds with the network gone', async () => {
+test('a newer version is taken when served; once visited, the page builds offline', async () => {
   await page.evaluate(() => navigator.serviceWorker.ready);
+  // Another service worker: the page takes it and says so.
+  const worker = fs.readFileSync(path.join(pageFolder, 'service-worker.js'), 'utf8');
+  browser.serveInstead('/service-worker.js',
+                       worker.replace(/const version = '([^']*)'/, "const version = '$1-newer'"));
+  await page.reload({waitUntil: 'load'});
+  await page.evaluate(() => splashPage.ready);
+  await page.waitForFunction(() => !document.getElementById('update').hidden, {timeout: 20000});
+  // The older version's files are no longer kept, once the newer has taken over.
+  await page.waitForFunction(async () => (await caches.keys()).every((name) =>
+    name.endsWith('-newer')), {timeout: 20000});
+
   await browser.stopServing();
   await page.reload({waitUntil: 'load'});
   await page.evaluate(() => splashPage.ready);
