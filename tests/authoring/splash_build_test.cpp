@@ -17,6 +17,19 @@
 
 namespace {
 
+// Bytes in memory that count how often they are read whole.
+class CountedInput : public MemoryInput {
+  public:
+    CountedInput(ByteVector bytes, int& reads) : MemoryInput(std::move(bytes)), reads(reads) {}
+    ByteVector readAll() const override {
+        ++reads;
+        return MemoryInput::readAll();
+    }
+
+  private:
+    int& reads;
+};
+
 struct CoreBuild {
     ByteVector player = fakePlayer();
     ByteVector picture = corpusFile("g/pal8.bmp");
@@ -24,6 +37,9 @@ struct CoreBuild {
     BuildSettings options;
     std::vector<std::string> notes; // of the last build
     std::vector<Warning> warnings;
+
+    KeptPicture* kept = nullptr; // the page's picture kept between builds; null for none
+    int pictureReads = 0;        // of the picture's bytes, in all builds
 
     CoreBuild() {
         options.picture = "logo.bmp";
@@ -33,7 +49,7 @@ struct CoreBuild {
 
     // The splash's bytes, its parts joined as a page joins them.
     ByteVector build() {
-        MemoryInput pictureInput(picture);
+        CountedInput pictureInput(picture, pictureReads);
         MemoryInput soundInput(sound);
         BuildInputs inputs;
         inputs.player = PlayerImage{player.data(), player.size()};
@@ -42,6 +58,7 @@ struct CoreBuild {
         inputs.converter = &systemCodePage();
         inputs.targetUtf8 = options.target;
         inputs.messageUtf8 = options.message;
+        inputs.keptPicture = kept;
         SplashBuild splash = buildSplash(options, inputs);
         notes = splash.notes;
         warnings = splash.warnings;
@@ -206,6 +223,51 @@ TEST(SplashBuild, FitShrinksToThePlayersSizeAndWarnsWithoutIt) {
               "the splash is built",
               stretchWarning(WindowSize{201, 150}, "200 x 150"));
     EXPECT_EQ("", stretchWarning(WindowSize{201, 150}, ""));
+}
+
+TEST(SplashBuild, AKeptPictureServesOnlyTheShapingItWasMadeFor) {
+    // The page's sequence of changes: each row changes a setting, and the picture is read again
+    // only when the setting shapes it; the splash is always the one a fresh build makes.
+    struct Row {
+        const char* change;
+        void (*apply)(BuildSettings&);
+        bool readAgain;
+    };
+    const Row rows[] = {
+        {"first build", [](BuildSettings&) {}, true},
+        {"target", [](BuildSettings& o) { o.target = "setup.exe"; }, false},
+        {"message", [](BuildSettings& o) { o.message = "Too small"; }, false},
+        {"display time", [](BuildSettings& o) { o.displayTime = 4000; }, false},
+        {"fit", [](BuildSettings& o) { o.fitWidth = 64, o.fitHeight = 48; }, true},
+        {"colours", [](BuildSettings& o) { o.colours = PictureColours::palette256; }, true},
+        {"no dither", [](BuildSettings& o) { o.dither = false; }, true},
+        {"background",
+         [](BuildSettings& o) {
+             o.background = Rgb{0, 0, 0};
+         },
+         true},
+        {"key colour", [](BuildSettings& o) { o.shape = PictureShape::keyColour; }, true},
+        {"largest picture", [](BuildSettings& o) { o.maxPictureBytes = 1 << 20; }, true},
+        {"picture's name", [](BuildSettings& o) { o.picture = "other.png"; }, true},
+        {"target again", [](BuildSettings& o) { o.target = "go.exe"; }, false},
+    };
+    KeptPicture kept;
+    CoreBuild page;
+    page.kept = &kept;
+    page.picture = encodePng(gradientPicture(150, 100, true), 4);
+    page.options.picture = "logo.png";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        row.apply(page.options);
+        const int readsBefore = page.pictureReads;
+        const ByteVector built = page.build();
+        EXPECT_EQ(row.readAgain, page.pictureReads > readsBefore);
+        CoreBuild fresh;
+        fresh.picture = page.picture;
+        fresh.options = page.options;
+        EXPECT_EQ(fresh.build(), built);
+        EXPECT_EQ(fresh.notes, page.notes);
+    }
 }
 
 TEST(SplashBuild, LighterPicturesAndSoundsAndTheSlowStartWarning) {

@@ -1,7 +1,8 @@
 // The page in Debian's chromium: what it downloads is what `splashpack build` writes for the
-// command line it shows, and what splashpack.exe writes under Wine, its preview is `splashpack
-// preview`'s, it reports bad input in the command line's words, and once loaded it asks the
-// network for nothing.
+// command line it shows (as a POSIX shell and as a Windows batch file run it), and what
+// splashpack.exe writes under Wine, its preview is `splashpack preview`'s, it reports bad input
+// in the command line's words, builds the latest settings only, fits a narrow window, and once
+// loaded it asks the network for nothing but its own files, which it then builds from offline.
 import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
 import {execFileSync, spawnSync} from 'node:child_process';
@@ -168,13 +169,21 @@ function runShownCommand(command, extra = '') {
   return {folder, ...result};
 }
 
-// Whether the Wine rig of splashpack.exe's build is up: the table starts it when it is not, and
-// then stops it again.
+// Whether the Wine rig of splashpack.exe's build is up: the tests start it when it is not, and
+// then stop it again.
 function rigRunning() {
   const pidFile = path.join(windowsFolder, 'wine-rig/xvfb.pid');
   if (!fs.existsSync(pidFile))
     return false;
   return spawnSync('kill', ['-0', fs.readFileSync(pidFile, 'utf8').trim()]).status === 0;
+}
+
+function ensureRig() {
+  assert.ok(fs.existsSync(windowsTool), `${windowsTool} is not built`);
+  if (!rigRunning()) {
+    assert.equal(spawnSync(wineRun, ['start']).status, 0, 'the Wine rig does not start');
+    ownRig = true;
+  }
 }
 
 before(async () => {
@@ -244,11 +253,7 @@ function runShownCommandUnderWine(command) {
 }
 
 test('the Linux tool, splashpack.exe under Wine and the page write the same bytes', async () => {
-  assert.ok(fs.existsSync(windowsTool), `${windowsTool} is not built`);
-  if (!rigRunning()) {
-    assert.equal(spawnSync(wineRun, ['start']).status, 0, 'the Wine rig does not start');
-    ownRig = true;
-  }
+  ensureRig();
   const plain = {'fit': '', 'background': '', 'colours': '', 'no-dither': false, 'sound-rate': '',
                  'sound-bits': '', 'mono': false};
   // Each transforming option once, from pictures and sounds that take every path through it.
@@ -397,6 +402,29 @@ test('bad input is named in the command line words and leaves nothing to downloa
   }
   await setFields({output: ''});
 
+  // A bad picture and a bad sound: the page names both at once, each as the command line does
+  // when it meets it.
+  fs.writeFileSync(path.join(inputs, 'noise.wav'), 'RIFF, but not a sound');
+  await choose('picture-file', 'cut.png');
+  await choose('sound-file', 'noise.wav');
+  const both = runShownCommand(await page.$eval('#command', (element) => element.value));
+  const soundAlone = runShownCommand('splashpack build --picture photo.png --sound noise.wav -o splash.exe');
+  assert.deepEqual((await page.$eval('#error', (element) => element.textContent)).split('\n'),
+                   [both.stderr.trim(), soundAlone.stderr.trim()]);
+  assert.ok(await page.$eval('#sound-file-notes', (element) => element.textContent), 'sound');
+  for (const run of [both, soundAlone])
+    fs.rmSync(run.folder, {recursive: true, force: true});
+  await waitForWork(() => page.click('#sound-clear')), delete chosen['sound-file'];
+
+  // A picture too large for the splash: the page has no field for --max-picture-bytes, so it
+  // names the field that helps, beside it.
+  execFileSync('convert', ['-size', '4800x4800', 'xc:#336699', path.join(inputs, 'huge.png')]);
+  await choose('picture-file', 'huge.png');
+  const huge = await page.$eval('#error', (element) => element.textContent);
+  assert.ok(huge.includes('(shrink it with "Shrink to fit a screen", --fit)') &&
+            !huge.includes('--max-picture-bytes'), huge);
+  assert.ok((await page.$eval('#fit-notes', (element) => element.textContent)).includes('--fit'));
+
   // A splash cut short loses its trailer.
   await choose('picture-file', 'photo.png');
   const splash = await download('#download-splash', 'splash.exe');
@@ -450,7 +478,132 @@ test('an opened splash gives back its settings, picture and sound', async () => 
   await page.screenshot({path: path.join(pageFolder, '..', 'page-screenshot.png')});
 });
 
-test('after loading, the page asks the network for nothing', () => {
+test('only the latest settings are built, and a dropped picture shows in its chooser', async () => {
+  // Three changes of the picture's fit while the first converts it: the first build's answer is
+  // dropped, the last one's shown, and no build waits in a queue for the one between.
+  await choose('picture-file', 'noise.png');
+  await setFields({'colours': '256'});
+  const before = await page.evaluate(() => ({...splashPage.timings}));
+  const shownBusy = await page.evaluate(async () => {
+    let busy = false;
+    for (const fit of ['640x480', '641x480', '642x480']) {
+      const field = document.getElementById('fit');
+      field.value = fit;
+      field.dispatchEvent(new Event('input', {bubbles: true}));
+      busy = busy || !document.getElementById('busy').hidden;
+      await new Promise((resolve) => setTimeout(resolve, 0));
+    }
+    await splashPage.busy;
+    return busy && document.getElementById('busy').hidden;
+  });
+  const after = await page.evaluate(() => ({...splashPage.timings}));
+  assert.ok(shownBusy, 'the busy state shows while the page builds, and goes');
+  assert.ok(after.builds + after.dropped - before.builds - before.dropped <= 2);
+  assert.ok((await page.$eval('#notes', (element) => element.textContent)).includes('642 x 480'));
+  await setFields({'colours': '', 'fit': ''});
+
+  // Dropped on the page, a picture is the picture chooser's file.
+  await waitForWork(() => page.evaluate((base64) => {
+    const transfer = new DataTransfer();
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    transfer.items.add(new File([bytes], 'dropped.png', {type: 'image/png'}));
+    document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));
+  }, fs.readFileSync(path.join(inputs, 'photo.png')).toString('base64')));
+  delete chosen['picture-file'];
+  assert.equal(await page.$eval('#picture-file', (input) => input.files[0]?.name), 'dropped.png');
+  assert.ok((await page.$eval('#command', (element) => element.value))
+                .includes('--picture dropped.png'));
+});
+
+test('at 400 pixels the page is one column, as wide as the window', async () => {
+  await page.setViewport({width: 400, height: 900});
+  await page.evaluate(() => window.scrollTo(0, 0));
+  const fits = await page.evaluate(() => ({
+    document: document.documentElement.scrollWidth,
+    window: innerWidth,
+    preview: document.getElementById('preview').getBoundingClientRect().width,
+  }));
+  assert.ok(fits.document <= fits.window, JSON.stringify(fits));
+  // The preview fills the window but for the page's margins.
+  assert.ok(fits.preview >= fits.window - 40, JSON.stringify(fits));
+  // The README's narrow picture of the page: the splash, its preview and its command.
+  await page.evaluate(() => document.getElementById('result').scrollIntoView());
+  await page.screenshot({path: path.join(pageFolder, '..', 'page-screenshot-narrow.png')});
+  await page.setViewport({width: 1024, height: 768});
+});
+
+test('the batch-file command writes under Wine what the page writes', async () => {
+  ensureRig();
+  // A name with every character cmd.exe reads for itself, and a message with a quote.
+  const name = "Tom's big & 100% ^up!.png";
+  fs.copyFileSync(path.join(inputs, 'photo.png'), path.join(inputs, name));
+  await choose('picture-file', name);
+  await setFields({'message': 'Say "hi" & 50%!', 'min-resolution': '4000x3000',
+                   'command-shell': 'batch'});
+  const command = await page.$eval('#command', (element) => element.value);
+  assert.ok(!(await page.$eval('#command-note', (note) => note.hidden)), 'the batch form is named');
+  const fromPage = await download('#download-splash', 'splash.exe');
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'splash-page-bat-'));
+  for (const input of fs.readdirSync(inputs))
+    fs.copyFileSync(path.join(inputs, input), path.join(folder, input));
+  fs.copyFileSync(windowsTool, path.join(folder, 'splashpack.exe'));
+  fs.writeFileSync(path.join(folder, 'make.bat'), command.replace(/\r?\n/g, '\r\n') + '\r\n');
+  const made = spawnSync(wineRun, ['cmd', '/c', 'make.bat'], {cwd: folder, encoding: 'utf8'});
+  assert.equal(made.status, 0, `${command}\n${made.stdout}\n${made.stderr}`);
+  assert.ok(fromPage.equals(fs.readFileSync(path.join(folder, 'splash.exe'))), command);
+  fs.rmSync(folder, {recursive: true, force: true});
+  // The POSIX form of the same settings writes the same.
+  await page.select('#command-shell', 'posix');
+  const posix = runShownCommand(await page.$eval('#command', (element) => element.value));
+  assert.equal(posix.status, 0, posix.stderr);
+  assert.ok(fromPage.equals(fs.readFileSync(path.join(posix.folder, 'splash.exe'))));
+  fs.rmSync(posix.folder, {recursive: true, force: true});
+  await setFields({'message': '', 'min-resolution': ''});
+});
+
+// The files the service worker keeps, from its own list.
+function keptFiles() {
+  const worker = fs.readFileSync(path.join(pageFolder, 'service-worker.js'), 'utf8');
+  return JSON.parse(/const files = (\[.*\]);/.exec(worker)[1]).map((file) =>
+    file === './' ? '/' : '/' + file);
+}
+
+test('after loading, the page asks the network for nothing but its own files', async () => {
   const network = browser.requests.filter((url) => !/^(blob|data):/.test(url));
   assert.deepEqual(network, []);
+  // The service worker's own fetches of the page's files, to keep them.
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  const kept = keptFiles();
+  const served = browser.servedAfterLoad();
+  assert.deepEqual(served.filter((name) => name !== '/service-worker.js' && !kept.includes(name)),
+                   []);
+});
+
+test('a newer version is taken when served; once visited, the page builds offline', async () => {
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  // Another service worker: the page takes it and says so.
+  const worker = fs.readFileSync(path.join(pageFolder, 'service-worker.js'), 'utf8');
+  browser.serveInstead('/service-worker.js',
+                       worker.replace(/const version = '([^']*)'/, "const version = '$1-newer'"));
+  await page.reload({waitUntil: 'load'});
+  await page.evaluate(() => splashPage.ready);
+  await page.waitForFunction(() => !document.getElementById('update').hidden, {timeout: 20000});
+  // The older version's files are no longer kept, once the newer has taken over.
+  await page.waitForFunction(async () => (await caches.keys()).every((name) =>
+    name.endsWith('-newer')), {timeout: 20000});
+
+  await browser.stopServing();
+  await page.reload({waitUntil: 'load'});
+  await page.evaluate(() => splashPage.ready);
+  assert.ok(await page.evaluate(() => !!navigator.serviceWorker.controller));
+  for (const id of Object.keys(chosen))
+    delete chosen[id];
+  await choose('picture-file', 'photo.png');
+  await setFields({'target': 'setup.exe'});
+  const command = await page.$eval('#command', (element) => element.value);
+  const fromPage = await download('#download-splash', 'splash.exe');
+  const cli = runShownCommand(command);
+  assert.equal(cli.status, 0, cli.stderr);
+  assert.ok(fromPage.equals(fs.readFileSync(path.join(cli.folder, 'splash.exe'))), command);
+  fs.rmSync(cli.folder, {recursive: true, force: true});
 });

@@ -13,6 +13,7 @@
 #include "option_grammar.h"
 #include "option_table.h"
 #include "player_bytes.h"
+#include "sound_check.h"
 #include "splash_build.h"
 #include "splash_preview.h"
 #include "splash_report.h"
@@ -45,12 +46,21 @@ struct HeldSplash {
     SplashReport report;
 };
 
+// The screen last drawn and what it was drawn from: a preview of the same picture on the same
+// screen, planned the same (after a change of the target or of the timing), is not drawn again.
+struct DrawnPreview {
+    std::string drawing; // previewDrawing's text of all but the picture; empty: none drawn
+    ByteVector picture;
+};
+
 struct PageState {
     HeldFile inputs[pageInputCount];
+    KeptPicture keptPicture; // the picture as the last build prepared it, for the next
     std::optional<HeldSplash> built;
     ByteVector autorun;
     std::optional<HeldSplash> opened;
     PreviewImage preview;
+    DrawnPreview drawn; // what `preview` was drawn from
     ByteVector previewRgba;
     ByteVector previewPngBytes;
     std::string answer; // the last JSON answer, alive until the next call
@@ -71,6 +81,15 @@ const char* answerWith(json answer) {
     return state().answer.c_str();
 }
 
+json failureAnswer(const FailureReport& failure) {
+    json answer = {{"ok", false}, {"error", failure.message}};
+    if (!failure.hint.empty())
+        answer["hint"] = failure.hint;
+    if (!failure.option.empty())
+        answer["option"] = failure.option;
+    return answer;
+}
+
 // Runs `action` on the parsed command line, and turns every failure into an answer as the
 // command line words it: a bad input never ends the page's module, whatever the author drops on
 // it.
@@ -85,13 +104,7 @@ const char* answerCommand(const char* argumentsJson, CommandKind expected, const
             throw UsageError(std::string("the page runs only ") + command + " here");
         return answerWith(action(line));
     } catch (...) {
-        const FailureReport failure = reportOfFailure(command);
-        json answer = {{"ok", false}, {"error", failure.message}};
-        if (!failure.hint.empty())
-            answer["hint"] = failure.hint;
-        if (!failure.option.empty())
-            answer["option"] = failure.option;
-        return answerWith(answer);
+        return answerWith(failureAnswer(reportOfFailure(command)));
     }
 }
 
@@ -161,6 +174,61 @@ void refuseFilesOfAComputer(const BuildOptions& options) {
                          "dropped on it");
 }
 
+// The limits of a picture the page has no field for, and the field that brings a picture within
+// them.
+struct PageRemedy {
+    const char* limit;
+    const char* remedy;
+};
+const PageRemedy pageRemedies[] = {{"max-picture", "fit"}, {"max-picture-bytes", "fit"}};
+
+// A refusal that names a limit the page has no field for names the page's field that helps
+// instead, and stands beside it.
+void nameThePagesRemedy(json& answer) {
+    std::string message = answer["error"];
+    for (const PageRemedy& remedy : pageRemedies) {
+        const std::string named = "(--" + std::string(remedy.limit) + ")";
+        const std::size_t at = message.find(named);
+        const OptionRow* row = findOption(CommandKind::build, remedy.remedy);
+        if (at == std::string::npos || row == nullptr)
+            continue;
+        answer["error"] = message.replace(
+            at, named.size(), "(shrink it with \"" + row->summary + "\", --" + row->name + ")");
+        answer["option"] = row->name;
+        return;
+    }
+}
+
+// The sound's own refusal, when the build stopped at the picture before it came to the sound:
+// the page shows both at once, so that the author mends both at once. Null for a usable sound.
+json soundFailure(const BuildOptions& options) {
+    if (options.sound.empty())
+        return nullptr;
+    try {
+        try {
+            checkSound(heldInput(pageInputSound, options.sound, "sound").bytes, options.sound);
+        } catch (const InputError&) {
+            raiseAgainConcerning("sound");
+        }
+        return nullptr;
+    } catch (...) {
+        return failureAnswer(reportOfFailure("build"));
+    }
+}
+
+// A failed build as the command line words it, with what the page adds: the field that helps,
+// and the sound's refusal behind the picture's.
+json pageBuildFailure(const BuildOptions& options) {
+    json answer = failureAnswer(reportOfFailure("build"));
+    if (answer.value("option", "") != "picture")
+        return answer;
+    nameThePagesRemedy(answer);
+    json sound = soundFailure(options);
+    if (!sound.is_null())
+        answer["also"] = json::array({sound});
+    return answer;
+}
+
 json buildSplashFromPage(CommandLine& line) {
     const BuildOptions& options = line.build;
     refuseFilesOfAComputer(options);
@@ -169,7 +237,12 @@ json buildSplashFromPage(CommandLine& line) {
     page.autorun.clear();
 
     PageBuildFiles files;
-    BuildResult result = runBuildSequence(options, files, embeddedPlayer());
+    BuildResult result;
+    try {
+        result = runBuildSequence(options, files, embeddedPlayer(), &page.keptPicture);
+    } catch (...) {
+        return pageBuildFailure(options);
+    }
     HeldSplash built;
     built.name = fileNameOf(options.output);
     std::vector<std::string> written;
@@ -240,6 +313,33 @@ std::string missingGlyphsWarning(const std::string& message,
            "with a font of the system it runs on";
 }
 
+// What a preview's pixels depend on besides the picture, as one text.
+std::string previewDrawing(const SplashReport& report, const PreviewScreen& screen,
+                           const PreviewPlan& plan) {
+    const auto number = [](auto value) { return std::to_string(value) + "|"; };
+    const SplashExtension& extension = report.extension;
+    return number(screen.width) + number(screen.height) + number(screen.colourBits) +
+           number(screen.version.platformId) + number(screen.version.major) +
+           number(screen.version.minor) + number(static_cast<int>(screen.sixteenBitLayout)) +
+           number(plan.pictureShown) + number(plan.window.x) + number(plan.window.y) +
+           number(plan.window.width) + number(plan.window.height) + number(extension.shaped) +
+           number(extension.keyColour.red) + number(extension.keyColour.green) +
+           number(extension.keyColour.blue) + plan.details + "|" + plan.message;
+}
+
+// A canvas takes four bytes a pixel.
+ByteVector canvasPixels(const PreviewImage& image) {
+    const std::vector<unsigned char>& rgb = image.rgb;
+    ByteVector rgba(rgb.size() / 3 * 4);
+    for (std::size_t from = 0, to = 0; from + 2 < rgb.size(); from += 3, to += 4) {
+        rgba[to] = rgb[from];
+        rgba[to + 1] = rgb[from + 1];
+        rgba[to + 2] = rgb[from + 2];
+        rgba[to + 3] = 255;
+    }
+    return rgba;
+}
+
 json previewSplashFromPage(CommandLine& line, PageSplash which) {
     PageState& page = state();
     std::optional<HeldSplash>& held = which == pageSplashBuilt ? page.built : page.opened;
@@ -257,16 +357,14 @@ json previewSplashFromPage(CommandLine& line, PageSplash which) {
         if (!warning.empty())
             warnings.push_back(warning);
     }
-    page.preview = renderPreview(report, screen, plan, fonts);
-    page.previewPngBytes.clear();
-    // A canvas takes four bytes a pixel.
-    const std::vector<unsigned char>& rgb = page.preview.rgb;
-    page.previewRgba.resize(rgb.size() / 3 * 4);
-    for (std::size_t from = 0, to = 0; from + 2 < rgb.size(); from += 3, to += 4) {
-        page.previewRgba[to] = rgb[from];
-        page.previewRgba[to + 1] = rgb[from + 1];
-        page.previewRgba[to + 2] = rgb[from + 2];
-        page.previewRgba[to + 3] = 255;
+    const std::string drawing = previewDrawing(report, screen, plan);
+    if (page.drawn.drawing != drawing || page.drawn.picture != report.picture) {
+        page.drawn.drawing.clear();
+        page.preview = renderPreview(report, screen, plan, fonts);
+        page.previewPngBytes.clear();
+        page.previewRgba = canvasPixels(page.preview);
+        page.drawn.picture = report.picture;
+        page.drawn.drawing = drawing;
     }
     return json{{"ok", true},
                 {"width", page.preview.width},
@@ -284,6 +382,9 @@ void page_set_input(int slot, const char* name, const unsigned char* bytes, std:
     if (slot < 0 || slot >= pageInputCount)
         return;
     HeldFile& held = state().inputs[slot];
+    // Another picture: what the last build prepared is of the one before.
+    if (slot == pageInputPicture)
+        state().keptPicture = KeptPicture();
     try {
         held.name = name != nullptr ? name : "";
         held.bytes.assign(bytes, bytes + size);

@@ -109,7 +109,7 @@ BuildOutput* outputOf(BuildResult& result, BuildOutput::Kind kind) {
 
 // The build's stages in their order; `stage` names the option each is busy with.
 BuildResult runStages(const BuildOptions& given, BuildFiles& files, const PlayerImage& carried,
-                      const char*& stage) {
+                      KeptPicture* kept, const char*& stage) {
     BuildOptions options = given;
     BuildResult result;
     const std::string outputName = files.fileName(options.output);
@@ -146,6 +146,8 @@ BuildResult runStages(const BuildOptions& given, BuildFiles& files, const Player
     else
         result.picture = files.openInput(options.picture, "picture");
     inputs.picture = result.picture.get();
+    // Only the picture file the front-end keeps track of: not the one --like carries.
+    inputs.keptPicture = options.pictureOfLike ? nullptr : kept;
     if (options.soundOfLike)
         result.sound = std::make_unique<MemoryInput>(std::move(like->report.sound));
     else if (!options.sound.empty())
@@ -181,10 +183,10 @@ BuildResult runStages(const BuildOptions& given, BuildFiles& files, const Player
 } // namespace
 
 BuildResult runBuildSequence(const BuildOptions& options, BuildFiles& files,
-                             const PlayerImage& carried) {
+                             const PlayerImage& carried, KeptPicture* kept) {
     const char* stage = "";
     try {
-        return runStages(options, files, carried, stage);
+        return runStages(options, files, carried, kept, stage);
     } catch (const InputError&) {
         raiseAgainConcerning(stage);
     }

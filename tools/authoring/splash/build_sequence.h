@@ -72,5 +72,6 @@ struct BuildResult {
 // Runs the build's checks in their order and decides every output, reading the inputs through
 // `files`; `carried` is the player the front-end carries. Raises UsageError when no player is
 // known, InputError for unusable inputs and outputs that may not be written; nothing is written.
+// `kept`, when given, keeps the prepared picture for the next build of the same picture file.
 BuildResult runBuildSequence(const BuildOptions& options, BuildFiles& files,
-                             const PlayerImage& carried);
+                             const PlayerImage& carried, KeptPicture* kept = nullptr);

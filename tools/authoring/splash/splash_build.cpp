@@ -140,6 +140,36 @@ PreparedPicture pictureForSplash(const BuildSettings& options, const InputSource
     return picture;
 }
 
+// The settings that shape the prepared picture, as one text: a kept picture serves a build whose
+// text is the same.
+std::string pictureShaping(const BuildSettings& options) {
+    const auto colour = [](Rgb rgb) {
+        return std::to_string(rgb.red) + "," + std::to_string(rgb.green) + "," +
+               std::to_string(rgb.blue);
+    };
+    return options.picture + "|" + std::to_string(options.maxWidth) + "x" +
+           std::to_string(options.maxHeight) + "|" + std::to_string(options.maxPictureBytes) + "|" +
+           std::to_string(options.maxDecodedPixels) + "|" + colour(options.background) + "|" +
+           std::to_string(options.fitWidth) + "x" + std::to_string(options.fitHeight) + "|" +
+           std::to_string(static_cast<int>(options.colours)) + "|" + (options.dither ? "d" : "n") +
+           "|" + std::to_string(static_cast<int>(options.shape)) + "|" + colour(options.keyColour);
+}
+
+// The picture a front-end kept from an earlier build of the same shaping, else the picture
+// prepared now (and kept).
+PreparedPicture keptOrPrepared(const BuildSettings& options, const InputSource& pictureFile,
+                               KeptPicture* kept) {
+    if (kept == nullptr)
+        return pictureForSplash(options, pictureFile);
+    const std::string shaping = pictureShaping(options);
+    if (kept->shaping != shaping) {
+        kept->shaping.clear();
+        kept->picture = pictureForSplash(options, pictureFile);
+        kept->shaping = shaping;
+    }
+    return kept->picture;
+}
+
 // Warnings about the settings beyond the format.
 void extensionWarnings(const BuildSettings& options, std::vector<Warning>& warnings) {
     const UINT settled = settleDisplayTime(options.displayTime, options.launchDelay);
@@ -355,7 +385,7 @@ SplashBuild buildSplash(const BuildSettings& options, const BuildInputs& inputs)
         SplashBuild outcome;
         const InputSource& pictureFile = *inputs.picture;
         stage = "picture";
-        PreparedPicture picture = pictureForSplash(options, pictureFile);
+        PreparedPicture picture = keptOrPrepared(options, pictureFile, inputs.keptPicture);
         outcome.notes = picture.notes;
         addWarnings(outcome.warnings, "picture", picture.warnings);
         if (options.shape == PictureShape::transparency && !picture.keyed)

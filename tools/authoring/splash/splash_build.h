@@ -6,6 +6,7 @@
 #include "code_page.h"
 #include "input_source.h"
 #include "payload_writer.h"
+#include "picture_intake.h"
 #include "player_image.h"
 #include "setting_values.h"
 #include "sound_conversion.h"
@@ -57,6 +58,15 @@ struct TargetSearch {
     std::string lookedFor; // the place it names, for the warning when it is not there
 };
 
+// The picture an earlier build prepared, kept by a front-end that builds the same picture again
+// with other settings (the page, at each change of its form), so that a change of the target or
+// the message does not read and convert the picture again. The front-end clears it whenever the
+// picture's bytes change.
+struct KeptPicture {
+    std::string shaping; // the settings that shaped it; empty: nothing kept
+    PreparedPicture picture;
+};
+
 // What a build takes besides its settings.
 struct BuildInputs {
     PlayerImage player;
@@ -67,6 +77,7 @@ struct BuildInputs {
     std::string targetUtf8;                       // the target and the message in UTF-8
     std::string messageUtf8;
     TargetSearch target;
+    KeptPicture* keptPicture = nullptr; // null: the picture is prepared afresh
 };
 
 // A built splash: the parts of its file in order, and what the author should know.

@@ -1,395 +1,127 @@
-// splashpack in the browser. The form is made from the core's table of options (options.json), and
-// its fields become the arguments of a splashpack command line, which the module reads with the
-// command line's own parser and builds with the same core: the page and the command line can
-// never disagree, and the command shown is the one that ran.
-'use strict';
+// splashpack in the browser: the wiring. The form's fields become the arguments of a splashpack
+// command line, which the module (in a worker) reads with the command line's own parser and
+// builds with the same core: the page and the command line can never disagree, and the command
+// shown is the one that ran.
+import {Builds} from './builds.js';
+import * as form from './form.js';
+import * as results from './results.js';
 
 const byId = (id) => document.getElementById(id);
 
-// The files the author gives the page, by the option that names them: the module holds each in
-// its slot (page_front_end.h) under the name the command line gives it.
-const fileSlots = {
-  picture: {slot: 0, accept: '.png,.jpg,.jpeg,.gif,.bmp,image/*'},
-  sound: {slot: 1, accept: '.wav,audio/wav', clearable: true},
+// The module's slots for the author's files (page_front_end.h).
+const slots = {picture: 0, sound: 1, splash: 2};
+
+const state = {
+  files: {picture: null, sound: null}, // the names of the files given, by option
+  opened: null,                        // {name, ok} of the splash opened to inspect
+  built: false,                        // whether the last build made a splash
+  inputErrors: {},                     // by slot: the module could not take the file
 };
 
-// The options the page offers, command by command, from options.json: the table of options in
-// splashpack's core, written out at build time. The form is made from them.
-const form = {build: [], preview: [], inspect: []};
-
+// What the tests and the bench read: the module's times in the worker, and how many answers
+// for the latest settings have been shown.
 const page = {
-  module: null,
-  picture: null,        // {name, bytes}
-  sound: null,
-  opened: null,
-  splash: null,         // the bytes of the last good build
-  autorun: null,
-  built: false,
-  timings: {build: 0, preview: 0, builds: 0, previews: 0, runs: 0},
-  busy: Promise.resolve(),
+  timings: {build: 0, preview: 0, shown: 0, builds: 0, previews: 0, runs: 0, dropped: 0},
+  settled: false,
+  get busy() {
+    return builds ? builds.done : Promise.resolve();
+  },
 };
-
-// ---- the module ----
-
-function withString(text, use) {
-  const bytes = new TextEncoder().encode(text);
-  const address = page.module._malloc(bytes.length + 1);
-  page.module.HEAPU8.set(bytes, address);
-  page.module.HEAPU8[address + bytes.length] = 0;
-  try {
-    return use(address);
-  } finally {
-    page.module._free(address);
-  }
-}
-
-function answerOf(address) {
-  return JSON.parse(page.module.UTF8ToString(address));
-}
-
-function run(name, argumentsList, ...before) {
-  return withString(JSON.stringify(argumentsList),
-                    (address) => answerOf(page.module[name](...before, address)));
-}
-
-// A copy of bytes the module holds, which stays when the module's memory grows or is reused.
-function bytesOf(output) {
-  return page.module.HEAPU8.slice(output.address, output.address + output.size);
-}
-
-// Hands the module a copy of the file; false when its memory cannot hold one.
-function giveInput(slot, file) {
-  const address = page.module._malloc(Math.max(file.bytes.length, 1));
-  if (!address) {
-    page.inputError = 'out of memory: ' + file.name + ' does not fit in the memory the page may use';
-    return false;
-  }
-  page.inputError = null;
-  page.module.HEAPU8.set(file.bytes, address);
-  withString(file.name, (name) => page.module._page_set_input(slot, name, address,
-                                                               file.bytes.length));
-  page.module._free(address);
-  return true;
-}
-
-// ---- the form, from the table of options ----
-
-// The id of an option's control; a file's control is its chooser.
-function controlId(command, name) {
-  const prefix = command === 'build' ? '' : command + '-';
-  return prefix + name + (command === 'build' && fileSlots[name] ? '-file' : '');
-}
-
-function element(tag, properties = {}, children = []) {
-  const made = Object.assign(document.createElement(tag), properties);
-  for (const child of children)
-    made.append(child);
-  return made;
-}
-
-// "Display time (--display-time)", with the option's whole help on hover.
-function labelFor(row, id) {
-  return element('label', {htmlFor: id, textContent: `${row.label} (--${row.name})`,
-                           title: row.help});
-}
-
-// What an empty field leaves: the default, with an example.
-function placeholderOf(row) {
-  return [row.default, row.example && 'e.g. ' + row.example].filter(Boolean).join(', ');
-}
-
-// A list of the row's choices, the default first: the choice it names, or an empty value that
-// leaves the option out.
-function choiceList(row, id) {
-  const list = element('select', {id});
-  const standing = row.choices.find((choice) => choice.value === row.default);
-  list.append(standing ? element('option', {value: standing.value, textContent: standing.label}) :
-                         element('option', {value: '', textContent: row.default}));
-  for (const choice of row.choices)
-    if (choice !== standing)
-      list.append(element('option', {value: choice.value, textContent: choice.label}));
-  return list;
-}
-
-// The control of one option, with its label and the box for what is said about it.
-function optionField(command, row) {
-  const id = controlId(command, row.name);
-  const notes = element('div', {className: 'notes', id: id + '-notes'});
-  notes.setAttribute('aria-live', 'polite');
-  if (row.kind === 'flag') {
-    const box = element('input', {type: 'checkbox', id});
-    return element('div', {className: 'field'},
-                   [element('label', {title: row.help}, [box, ` ${row.label} (--${row.name})`]),
-                    notes]);
-  }
-  if (row.kind === 'choices') {
-    const boxes = row.choices.map((choice) => element('label', {}, [
-      element('input', {type: 'checkbox', name: id, value: choice.value, checked: true}),
-      ' ' + choice.label]));
-    const legend = element('legend', {textContent: `${row.label} (--${row.name})`,
-                                      title: row.help});
-    return element('fieldset', {className: 'inline', id}, [legend, ...boxes, notes]);
-  }
-  let control;
-  if (command === 'build' && fileSlots[row.name]) {
-    control = [element('input', {type: 'file', id, accept: fileSlots[row.name].accept})];
-    if (fileSlots[row.name].clearable)
-      control.push(element('button', {type: 'button', id: row.name + '-clear',
-                                      textContent: 'No ' + row.name}));
-  } else if (row.kind === 'choice') {
-    control = [choiceList(row, id)];
-  } else {
-    const input = element('input', {type: 'text', id, spellcheck: false,
-                                    placeholder: placeholderOf(row)});
-    // A file the command writes, and the preview's screen, need a value: the example.
-    if (row.kind === 'outputFile' || command === 'preview')
-      input.value = row.example;
-    control = [input];
-    if (row.choices.length) {
-      input.setAttribute('list', id + '-values');
-      control.push(element('datalist', {id: id + '-values'}, row.choices.map(
-          (choice) => element('option', {value: choice.value, textContent: choice.label}))));
-    }
-  }
-  return element('div', {className: 'field'}, [labelFor(row, id), ...control, notes]);
-}
-
-// The build's options, in fieldsets by their category.
-function makeSettings(rows) {
-  const settings = byId('settings');
-  let fieldset = null;
-  for (const row of rows) {
-    if (!fieldset || fieldset.dataset.category !== row.category) {
-      fieldset = element('fieldset', {}, [element('legend', {textContent: row.category})]);
-      fieldset.dataset.category = row.category;
-      settings.append(fieldset);
-    }
-    fieldset.append(optionField('build', row));
-  }
-}
-
-async function makeForm() {
-  const response = await fetch('options.json');
-  if (!response.ok)
-    throw new Error('options.json: ' + response.status);
-  Object.assign(form, (await response.json()).commands);
-  makeSettings(form.build);
-  byId('screen').append(...form.preview.map((row) => optionField('preview', row)));
-  const codePage = form.inspect.find((row) => row.name === 'code-page');
-  byId('open-code-page').replaceWith(choiceList(codePage, 'open-code-page'));
-}
-
-// The arguments of an option's control; none for an empty field, which leaves the command
-// line's default.
-function optionArguments(command, row) {
-  const id = controlId(command, row.name);
-  if (row.kind === 'flag')
-    return byId(id).checked ? ['--' + row.name] : [];
-  if (row.kind === 'choices') {
-    const boxes = [...document.querySelectorAll(`input[name="${id}"]`)];
-    const chosen = boxes.filter((box) => box.checked).map((box) => box.value);
-    return chosen.length === boxes.length ? [] : ['--' + row.name, chosen.join(',')];
-  }
-  if (command === 'build' && fileSlots[row.name]) {
-    const file = page[row.name];
-    return file || row.name === 'picture' ? ['--' + row.name, file ? file.name : ''] : [];
-  }
-  // An empty field, or the default chosen, leaves the option out.
-  const value = byId(id).value;
-  return value === '' || value === row.default ? [] : ['--' + row.name, value];
-}
+let builds = null;
 
 // ---- the command line ----
 
-function outputName() {
-  return byId('output').value.trim() || form.build.find((row) => row.name === 'output').example;
-}
-
-function buildArguments() {
-  const args = ['build'];
-  for (const row of form.build)
-    args.push(...(row.name === 'output' ? ['--output', outputName()] :
-                                          optionArguments('build', row)));
+function showCommand() {
+  const args = form.buildArguments(state.files);
+  const batch = byId('command-shell').value === 'batch';
+  byId('command').value = batch ? form.batchCommand(args) : form.posixCommand(args);
+  byId('command-note').hidden = !batch;
   return args;
 }
 
-function screenArguments(file, codePage) {
-  const args = ['preview', file, '--output', 'preview.png'];
-  for (const row of form.preview)
-    args.push(...optionArguments('preview', row));
-  if (codePage)
-    args.push('--code-page', codePage);
-  return args;
+// ---- the work, made from the form as it stands when it is sent ----
+
+function previewWanted(which, building) {
+  if (which === 'opened')
+    return state.opened && state.opened.ok !== false;
+  return building || state.built;
 }
 
-// The arguments as a POSIX shell reads them.
-function shellQuoted(args) {
-  return ['splashpack', ...args].map((arg) => {
-    if (/^[A-Za-z0-9_.,:\/=+@%-]+$/.test(arg))
-      return arg;
-    return "'" + arg.replace(/'/g, "'\\''") + "'";
-  }).join(' ');
+function compose(needs) {
+  const work = {};
+  if (needs.inspect && state.opened)
+    work.inspect = form.inspectArguments(state.opened.name);
+  if (needs.build) {
+    const args = showCommand();
+    if (state.files.picture) {
+      work.build = args;
+    } else {
+      state.built = false;
+      results.clearNotes();
+      results.showBuild(null);
+      results.addLine(byId('picture-file-notes'), 'Choose a picture to make a splash.', 'hint');
+    }
+  }
+  const which = byId('preview-of').value;
+  if (previewWanted(which, !!work.build)) {
+    const file = which === 'opened' ? state.opened.name : form.outputName();
+    const codePage = which === 'opened' ? byId('open-code-page').value : byId('code-page').value;
+    work.preview = {which, args: form.screenArguments(file, codePage)};
+  } else if (needs.build || needs.preview) {
+    results.clearPreview();
+  }
+  return work;
 }
 
-// ---- showing results ----
-
-function clearNotes() {
-  for (const box of document.querySelectorAll('#settings .notes'))
-    box.textContent = '';
-  byId('warnings').textContent = '';
-  byId('notes').textContent = '';
+function showInputErrors() {
+  for (const text of Object.values(state.inputErrors))
+    if (text)
+      results.showError(text);
 }
 
-// The box beside the option's field; null for a message that concerns no option the form shows.
-function placeOf(option) {
-  return option ? byId(controlId('build', option) + '-notes') : null;
-}
-
-function addLine(list, text, className) {
-  const item = document.createElement(list.tagName === 'UL' || list.tagName === 'OL' ? 'li' :
-                                      'p');
-  item.textContent = text;
-  if (className)
-    item.className = className;
-  list.appendChild(item);
-}
-
-function showWarning(warning) {
-  addLine(placeOf(warning.option) || byId('warnings'), 'warning: ' + warning.text, 'warning');
-}
-
-function showError(text, hint, option) {
-  const box = byId('error');
-  box.textContent = 'splashpack: ' + text + (hint ? ' ' + hint : '');
-  box.hidden = false;
-  const place = placeOf(option);
-  if (place)
-    addLine(place, text, 'error');
-}
-
-function hideError() {
-  byId('error').hidden = true;
-  byId('error').textContent = '';
-}
-
-// A download link over bytes, or no link at all: a failed build leaves nothing to download.
-function offerDownload(link, bytes, name, type) {
-  if (link.href)
-    URL.revokeObjectURL(link.href);
-  if (!bytes) {
-    link.removeAttribute('href');
-    link.setAttribute('aria-disabled', 'true');
+function show(message) {
+  Object.assign(state.inputErrors, message.inputErrors);
+  if (message.stale) {
+    page.timings.dropped++;
     return;
   }
-  link.href = URL.createObjectURL(new Blob([bytes], {type}));
-  link.download = name;
-  link.setAttribute('aria-disabled', 'false');
+  if (message.failure)
+    results.showError('the page could not build: ' + message.failure);
+  if (message.inspect) {
+    state.opened.ok = message.inspect.ok;
+    results.showInspection(message.inspect, state.opened.name);
+    const showsOpened = byId('preview-of').value === 'opened';
+    if (message.inspect.ok && !showsOpened) {
+      byId('preview-of').value = 'opened';
+      builds.want({preview: true});
+    } else if (!message.inspect.ok && showsOpened) {
+      results.clearPreview();
+    }
+  }
+  if (message.build) {
+    results.clearNotes();
+    state.built = message.build.ok;
+    results.showBuild(message.build);
+    page.timings.build = message.ms.build;
+    page.timings.builds++;
+    if (!message.build.ok && byId('preview-of').value === 'built')
+      results.clearPreview();
+  }
+  showInputErrors();
+  if (message.preview) {
+    results.showPreview(message.preview);
+    page.timings.preview = message.ms.preview;
+    page.timings.previews++;
+  }
+  page.timings.shown = performance.now() - message.asked;
+  page.timings.runs++;
 }
 
-// ---- building and previewing ----
-
-function rebuild() {
-  const args = buildArguments();
-  byId('command').value = shellQuoted(args);
-  clearNotes();
-  hideError();
-  if (page.inputError)
-    showError(page.inputError);
-  page.splash = null;
-  page.autorun = null;
-  page.built = false;
-  byId('start-times').textContent = '';
-  if (!page.picture) {
-    offerDownload(byId('download-splash'), null);
-    byId('download-autorun').hidden = true;
-    addLine(byId('picture-file-notes'), 'Choose a picture to make a splash.', 'hint');
-    return;
-  }
-  const started = performance.now();
-  const answer = run('_page_build', args);
-  if (answer.ok) {
-    page.splash = bytesOf(answer.splash);
-    page.autorun = answer.autorun ? bytesOf(answer.autorun) : null;
-  }
-  page.timings.build = performance.now() - started;
-  page.timings.builds++;
-  if (!answer.ok) {
-    showError(answer.error, answer.hint, answer.option);
-    offerDownload(byId('download-splash'), null);
-    offerDownload(byId('download-autorun'), null);
-    byId('download-autorun').hidden = true;
-    return;
-  }
-  page.built = true;
-  for (const note of answer.notes)
-    addLine(byId('notes'), 'note: ' + note);
-  for (const warning of answer.warnings)
-    showWarning(warning);
-  if (answer.targetReminder)
-    addLine(byId('target-notes'), answer.targetReminder, 'hint');
-  byId('start-times').textContent = '';
-  for (const line of [...answer.written, answer.startTimes])
-    addLine(byId('start-times'), line);
-  offerDownload(byId('download-splash'), page.splash, outputName(), 'application/octet-stream');
-  byId('download-splash').textContent = 'Download ' + outputName();
-  byId('download-autorun').hidden = !page.autorun;
-  offerDownload(byId('download-autorun'), page.autorun, 'autorun.inf', 'text/plain');
-}
-
-function redraw() {
-  const which = byId('preview-of').value === 'opened' ? 1 : 0;
-  const timeline = byId('timeline');
-  const notes = byId('preview-notes');
-  timeline.textContent = '';
-  notes.textContent = '';
-  const ready = which === 1 ? page.opened && page.opened.ok : page.built;
-  if (!ready) {
-    const canvas = byId('preview');
-    canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);
-    return;
-  }
-  const file = which === 1 ? page.opened.name : outputName();
-  const codePage = which === 1 ? byId('open-code-page').value : byId('code-page').value;
-  const started = performance.now();
-  const answer = run('_page_preview', screenArguments(file, codePage), which);
-  if (!answer.ok) {
-    addLine(notes, 'splashpack: ' + answer.error, 'error');
-    return;
-  }
-  const canvas = byId('preview');
-  canvas.width = answer.width;
-  canvas.height = answer.height;
-  const pixels = new ImageData(new Uint8ClampedArray(page.module.HEAPU8.buffer,
-                                                     answer.pixels.address, answer.pixels.size),
-                               answer.width, answer.height);
-  canvas.getContext('2d').putImageData(pixels, 0, 0);
-  page.timings.preview = performance.now() - started;
-  page.timings.previews++;
-  for (const line of answer.timeline)
-    addLine(timeline, line);
-  for (const warning of answer.warnings)
-    addLine(notes, 'warning: ' + warning, 'warning');
-}
-
-// Changes come in bursts (typing): the work runs once the burst has passed.
-let pending = null;
-function schedule(what) {
-  if (pending)
-    pending.what = pending.what === 'build' || what === 'build' ? 'build' : 'preview';
-  else
-    pending = {what};
-  clearTimeout(pending.timer);
-  pending.timer = setTimeout(() => {
-    const job = pending;
-    pending = null;
-    if (job.what === 'build')
-      rebuild();
-    redraw();
-    page.timings.runs++;
-    page.settled = true;
-    document.body.dataset.state = page.built ? 'built' : 'idle';
-  }, 120);
-  page.settled = false;
+function busy(on) {
+  page.settled = !on;
+  byId('busy').hidden = !on;
+  byId('result').setAttribute('aria-busy', on ? 'true' : 'false');
+  document.body.dataset.state = on ? 'busy' : state.built ? 'built' : 'idle';
 }
 
 // ---- files ----
@@ -398,74 +130,37 @@ async function readFile(file) {
   return {name: file.name, bytes: new Uint8Array(await file.arrayBuffer())};
 }
 
-async function takePicture(file) {
-  const picture = await readFile(file);
-  page.picture = giveInput(fileSlots.picture.slot, picture) ? picture : null;
-  schedule('build');
+function takeFile(option, file) {
+  return builds.after(async () => {
+    // The command names the file once the module is to have its bytes, not while they are read.
+    const read = file ? await readFile(file) : null;
+    state.files[option] = read ? read.name : null;
+    if (read)
+      builds.give(slots[option], read.name, read.bytes);
+    delete state.inputErrors[slots[option]];
+    builds.want({build: true});
+  });
 }
 
-async function takeSound(file) {
-  const sound = file ? await readFile(file) : null;
-  page.sound = sound && giveInput(fileSlots.sound.slot, sound) ? sound : null;
-  schedule('build');
+function openSplash(file) {
+  return builds.after(async () => {
+    const {name, bytes} = await readFile(file);
+    state.opened = {name};
+    builds.give(slots.splash, name, bytes);
+    builds.want({inspect: true});
+  });
 }
 
-async function openSplash(file) {
-  const opened = await readFile(file);
-  // The splash opened to inspect: the module's slot after the build's files.
-  page.opened = giveInput(2, opened) ? opened : null;
-  if (!page.opened) {
-    byId('splash-file-notes').textContent = '';
-    addLine(byId('splash-file-notes'), 'splashpack: ' + page.inputError, 'error');
-    page.inputError = null;
-    return;
-  }
-  inspectOpened();
-}
-
-function inspectOpened() {
-  if (!page.opened)
-    return;
-  const args = ['inspect', page.opened.name];
-  if (byId('open-code-page').value)
-    args.push('--code-page', byId('open-code-page').value);
-  const answer = run('_page_inspect', args);
-  const notes = byId('splash-file-notes');
-  const warnings = byId('inspect-warnings');
-  notes.textContent = '';
-  warnings.textContent = '';
-  byId('inspect-text').textContent = '';
-  page.opened.ok = answer.ok;
-  const picture = byId('opened-picture');
-  const sound = byId('opened-sound');
-  const stem = page.opened.name.replace(/\.[^.]*$/, '');
-  const parts = [[picture, byId('extract-picture'), answer.picture, stem + '.bmp', 'image/bmp'],
-                 [sound, byId('extract-sound'), answer.sound, stem + '.wav', 'audio/wav']];
-  for (const [shown, link, output, name, type] of parts) {
-    offerDownload(link, answer.ok && output ? bytesOf(output) : null, name, type);
-    link.hidden = !link.href;
-    shown.hidden = !link.href;
-    if (link.href)
-      shown.src = link.href;
-  }
-  if (!answer.ok) {
-    addLine(notes, 'splashpack: ' + answer.error, 'error');
-  } else {
-    byId('inspect-text').textContent = answer.text;
-    for (const warning of answer.warnings)
-      addLine(warnings, 'warning: ' + warning.text, 'warning');
-    byId('preview-of').value = 'opened';
-  }
-  schedule('preview');
-}
-
-function kindOf(file) {
+// A file dropped on the page goes where its kind belongs, and its chooser shows it.
+function dropFile(file) {
   const name = file.name.toLowerCase();
-  if (name.endsWith('.wav'))
-    return 'sound';
-  if (name.endsWith('.exe'))
-    return 'splash';
-  return 'picture';
+  const [id, take] = name.endsWith('.wav') ? ['sound-file', (f) => takeFile('sound', f)] :
+                     name.endsWith('.exe') ? ['splash-file', openSplash] :
+                                             ['picture-file', (f) => takeFile('picture', f)];
+  const transfer = new DataTransfer();
+  transfer.items.add(file);
+  byId(id).files = transfer.files;
+  take(file);
 }
 
 // ---- start ----
@@ -473,63 +168,66 @@ function kindOf(file) {
 function listen() {
   byId('picture-file').addEventListener('change', (event) => {
     if (event.target.files[0])
-      takePicture(event.target.files[0]);
+      takeFile('picture', event.target.files[0]);
   });
-  byId('sound-file').addEventListener('change', (event) => takeSound(event.target.files[0]));
+  byId('sound-file').addEventListener('change', (event) =>
+    takeFile('sound', event.target.files[0] || null));
   byId('sound-clear').addEventListener('click', () => {
     byId('sound-file').value = '';
-    takeSound(null);
+    takeFile('sound', null);
   });
   byId('splash-file').addEventListener('change', (event) => {
     if (event.target.files[0])
       openSplash(event.target.files[0]);
   });
-  byId('open-code-page').addEventListener('change', inspectOpened);
-  for (const element of document.querySelectorAll('#settings input, #settings select, ' +
-                                                  '#settings textarea'))
+  byId('open-code-page').addEventListener('change', () => builds.want({inspect: true}));
+  for (const element of document.querySelectorAll('#settings input, #settings select'))
     if (element.type !== 'file')
-      element.addEventListener('input', () => schedule('build'));
+      element.addEventListener('input', () => builds.want({build: true}));
   for (const element of document.querySelectorAll('#screen input, #screen select'))
-    element.addEventListener('input', () => schedule('preview'));
+    element.addEventListener('input', () => builds.want({preview: true}));
+  byId('command-shell').addEventListener('input', showCommand);
   byId('copy-command').addEventListener('click', () => {
     byId('command').select();
     navigator.clipboard.writeText(byId('command').value).catch(() => {});
   });
-  byId('download-preview').addEventListener('click', () => {
-    const answer = answerOf(page.module._page_preview_png());
-    if (!answer.ok)
-      return;
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([bytesOf(answer.png)], {type: 'image/png'}));
-    link.download = 'preview.png';
-    link.click();
-    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  byId('download-preview').addEventListener('click', async () => {
+    const answer = await builds.previewPng();
+    if (answer.ok)
+      results.saveBytes(answer.png, 'preview.png', 'image/png');
   });
   document.addEventListener('dragover', (event) => event.preventDefault());
   document.addEventListener('drop', (event) => {
     event.preventDefault();
-    for (const file of event.dataTransfer.files) {
-      const kind = kindOf(file);
-      if (kind === 'sound')
-        takeSound(file);
-      else if (kind === 'splash')
-        openSplash(file);
-      else
-        takePicture(file);
-    }
+    for (const file of event.dataTransfer.files)
+      dropFile(file);
   });
 }
 
+// The page's files, kept by a service worker for use without the network; a newer version
+// served replaces them, and the page says so.
+function keepForOffline() {
+  if (!('serviceWorker' in navigator))
+    return;
+  const hadOne = !!navigator.serviceWorker.controller;
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (hadOne)
+      byId('update').hidden = false;
+  });
+  navigator.serviceWorker.register('service-worker.js').catch(() => {});
+}
+
 async function start() {
-  await makeForm();
-  page.module = await createSplashpack();
-  const version = answerOf(page.module._page_version());
+  await form.makeForm();
+  byId('command-shell').value = form.ownShell();
+  builds = new Builds({compose, show, busy});
+  const version = await builds.start();
   byId('version').textContent = 'splashpack ' + version.version + ', player: ' +
                                 version.playerBytes + ' bytes, FNV-1a 64 ' + version.playerHash;
   listen();
-  rebuild();
-  document.body.dataset.state = 'idle';
-  page.settled = true;
+  builds.want({build: true});
+  await builds.done;
+  keepForOffline();
 }
 
 window.splashPage = page;
