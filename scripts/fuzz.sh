@@ -58,8 +58,8 @@ cmake --preset fuzz -DSPLASH_WERROR=ON >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 
 build=build/fuzz
-seeds=$build/seeds
-"$build/tests/fuzz/fuzz_seeds" "$seeds" tests/data/bmp tests/data/pictures
+starters=$build/starters
+"$build/tests/fuzz/fuzz_starters" "$starters" tests/data/bmp tests/data/pictures
 
 status=0
 while read -r target corpus dict max_len; do
@@ -70,7 +70,7 @@ while read -r target corpus dict max_len; do
     fi
     echo "== $target for ${time}s"
     mkdir -p "$build/corpus/$corpus" "$build/artifacts"
-    if ! "$build/tests/fuzz/$target" "$build/corpus/$corpus" "$seeds/$corpus" \
+    if ! "$build/tests/fuzz/$target" "$build/corpus/$corpus" "$starters/$corpus" \
         -dict="tests/fuzz/$dict" -max_len="$max_len" -max_total_time="$time" -timeout=10 \
         -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 </dev/null; then
         echo "== $target found a problem: see $build/artifacts/" >&2

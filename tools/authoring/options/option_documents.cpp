@@ -223,15 +223,15 @@ std::string zshAction(const OptionRow& row) {
     }
 }
 
-std::string zshSpecs(const OptionRow& row) {
+std::string zshOptionLines(const OptionRow& row) {
     const std::vector<std::string> names = namesOf(row);
-    std::string specs;
+    std::string optionLines;
     for (const std::string& name : names)
-        specs += "      " +
-                 singleQuoted("(" + joined(names) + ")" + name + "[" + zshDescription(row.summary) +
-                              "]" + zshAction(row)) +
-                 " \\\n";
-    return specs;
+        optionLines += "      " +
+                       singleQuoted("(" + joined(names) + ")" + name + "[" +
+                                    zshDescription(row.summary) + "]" + zshAction(row)) +
+                       " \\\n";
+    return optionLines;
 }
 
 // Text in fish's single quotes, where \ and ' are escaped.
@@ -402,7 +402,7 @@ std::string zshCompletion() {
         script +=
             "      '(- *)'{-h,--help}'[the options of " + std::string(command->name) + "]' \\\n";
         for (const OptionRow* row : optionsOf(command->kind))
-            script += zshSpecs(*row);
+            script += zshOptionLines(*row);
         if (*command->operand != '\0')
             script +=
                 "      " + singleQuoted(std::string("1:") + command->operand + ":_files") + " ;;\n";

@@ -2,7 +2,7 @@
 // blocks and extensions made by the payload writer, small BMPs of each accepted bit count,
 // pictures of every kind written by the encoders of Debian's libpng, libjpeg-turbo and giflib,
 // and copies of the BMP test corpus and the tests' JPEGs when their folders are given.
-//   fuzz_seeds <corpus folder> [<BMP corpus folder> [<pictures folder>]]
+//   fuzz_starters <corpus folder> [<BMP corpus folder> [<pictures folder>]]
 #include "payload_writer.h"
 
 #include <cstdio>
@@ -174,7 +174,7 @@ void writeFile(const fs::path& path, const ByteVector& bytes) {
 }
 
 // PCM and ADPCM sounds, one with a chunk before the format and an odd-length one.
-void writeWaveSeeds(const fs::path& folder) {
+void writeWaveStarters(const fs::path& folder) {
     const struct {
         const char* name;
         std::uint16_t tag;
@@ -212,7 +212,7 @@ void writeWaveSeeds(const fs::path& folder) {
 }
 
 // JPEG starts with an Exif segment of each byte order, behind another segment and not.
-void writeExifSeeds(const fs::path& folder) {
+void writeExifStarters(const fs::path& folder) {
     for (int orientation = 1; orientation <= 8; ++orientation)
         for (bool bigEndian : {false, true}) {
             auto put = [bigEndian](ByteVector& bytes, std::uint32_t value, int width) {
@@ -253,13 +253,13 @@ unsigned sampleAt(unsigned x, unsigned y, unsigned channel) {
            0xFF;
 }
 
-ByteVector pngSeed(unsigned width, unsigned height, int colourType, int bitDepth, bool interlaced,
-                   bool transparency, bool ancillary) {
+ByteVector pngStarter(unsigned width, unsigned height, int colourType, int bitDepth,
+                      bool interlaced, bool transparency, bool ancillary) {
     ByteVector bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)))
-        throw std::runtime_error("libpng cannot write a seed");
+        throw std::runtime_error("libpng cannot write a starter");
     png_set_write_fn(
         png, &bytes,
         [](png_structp p, png_bytep data, png_size_t length) {
@@ -289,7 +289,7 @@ ByteVector pngSeed(unsigned width, unsigned height, int colourType, int bitDepth
         png_text text{};
         text.compression = PNG_TEXT_COMPRESSION_zTXt;
         text.key = const_cast<char*>("Comment");
-        text.text = const_cast<char*>("a seed for the picture intake fuzzer");
+        text.text = const_cast<char*>("a starter for the picture intake fuzzer");
         png_set_text(png, info, &text, 1);
     }
     png_write_info(png, info);
@@ -320,7 +320,7 @@ ByteVector pngSeed(unsigned width, unsigned height, int colourType, int bitDepth
     return bytes;
 }
 
-struct JpegSeed {
+struct JpegStarter {
     const char* name;
     J_COLOR_SPACE input;
     J_COLOR_SPACE coded;
@@ -331,7 +331,7 @@ struct JpegSeed {
     unsigned restartRows;
 };
 
-ByteVector jpegSeed(const JpegSeed& seed, unsigned width, unsigned height) {
+ByteVector jpegStarter(const JpegStarter& starter, unsigned width, unsigned height) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -341,17 +341,17 @@ ByteVector jpegSeed(const JpegSeed& seed, unsigned width, unsigned height) {
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = width;
     info.image_height = height;
-    info.in_color_space = seed.input;
-    info.input_components = seed.input == JCS_GRAYSCALE ? 1 : seed.input == JCS_CMYK ? 4 : 3;
+    info.in_color_space = starter.input;
+    info.input_components = starter.input == JCS_GRAYSCALE ? 1 : starter.input == JCS_CMYK ? 4 : 3;
     jpeg_set_defaults(&info);
-    jpeg_set_colorspace(&info, seed.coded);
-    info.comp_info[0].h_samp_factor = seed.hSampling;
-    info.comp_info[0].v_samp_factor = seed.vSampling;
+    jpeg_set_colorspace(&info, starter.coded);
+    info.comp_info[0].h_samp_factor = starter.hSampling;
+    info.comp_info[0].v_samp_factor = starter.vSampling;
     jpeg_set_quality(&info, 80, TRUE);
-    if (seed.progressive)
+    if (starter.progressive)
         jpeg_simple_progression(&info);
-    info.arith_code = seed.arithmetic;
-    info.restart_in_rows = int(seed.restartRows);
+    info.arith_code = starter.arithmetic;
+    info.restart_in_rows = int(starter.restartRows);
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(std::size_t(width) * unsigned(info.input_components));
     while (info.next_scanline < height) {
@@ -371,8 +371,8 @@ ByteVector jpegSeed(const JpegSeed& seed, unsigned width, unsigned height) {
 
 // A GIF of `frames` frames (the later ones smaller and moved), interlaced or not, with a
 // transparent colour when asked.
-ByteVector gifSeed(unsigned width, unsigned height, int frames, bool interlaced, bool transparent,
-                   bool localTable) {
+ByteVector gifStarter(unsigned width, unsigned height, int frames, bool interlaced,
+                      bool transparent, bool localTable) {
     ByteVector bytes;
     int error = 0;
     GifFileType* gif = EGifOpen(
@@ -420,16 +420,17 @@ ByteVector gifSeed(unsigned width, unsigned height, int frames, bool interlaced,
 
 // Each picture three times: with no option, fitted to 21 x 17 in 256 colours, and in the system
 // colours undithered (the last two bytes choose, as picture_intake_fuzzer.cpp reads them).
-void writePictureSeed(const fs::path& folder, const std::string& name, const ByteVector& picture) {
+void writePictureStarter(const fs::path& folder, const std::string& name,
+                         const ByteVector& picture) {
     const unsigned char options[3][2] = {{0x00, 0x00}, {0x4D, 20}, {0x07, 0x40}};
     for (int i = 0; i < 3; ++i) {
-        ByteVector seed = picture;
-        seed.insert(seed.end(), options[i], options[i] + 2);
-        writeFile(folder / (name + "-" + std::to_string(i)), seed);
+        ByteVector starter = picture;
+        starter.insert(starter.end(), options[i], options[i] + 2);
+        writeFile(folder / (name + "-" + std::to_string(i)), starter);
     }
 }
 
-void writePictureSeeds(const fs::path& folder, const fs::path& pictures) {
+void writePictureStarters(const fs::path& folder, const fs::path& pictures) {
     const struct {
         const char* name;
         int colourType;
@@ -456,11 +457,11 @@ void writePictureSeeds(const fs::path& folder, const fs::path& pictures) {
         {"rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, true},
     };
     for (const auto& png : pngs)
-        writePictureSeed(folder, std::string(png.name) + ".png",
-                         pngSeed(23, 17, png.colourType, png.bitDepth, png.interlaced,
-                                 png.transparency, png.ancillary));
+        writePictureStarter(folder, std::string(png.name) + ".png",
+                            pngStarter(23, 17, png.colourType, png.bitDepth, png.interlaced,
+                                       png.transparency, png.ancillary));
 
-    const JpegSeed jpegs[] = {
+    const JpegStarter jpegs[] = {
         {"420", JCS_RGB, JCS_YCbCr, 2, 2, false, false, 0},
         {"422-restarts", JCS_RGB, JCS_YCbCr, 2, 1, false, false, 1},
         {"440", JCS_RGB, JCS_YCbCr, 1, 2, false, false, 0},
@@ -472,12 +473,12 @@ void writePictureSeeds(const fs::path& folder, const fs::path& pictures) {
         {"cmyk", JCS_CMYK, JCS_CMYK, 1, 1, false, false, 0},
         {"ycck-progressive", JCS_CMYK, JCS_YCCK, 2, 2, true, false, 0},
     };
-    for (const JpegSeed& jpeg : jpegs)
-        writePictureSeed(folder, std::string(jpeg.name) + ".jpg", jpegSeed(jpeg, 37, 21));
+    for (const JpegStarter& jpeg : jpegs)
+        writePictureStarter(folder, std::string(jpeg.name) + ".jpg", jpegStarter(jpeg, 37, 21));
 
-    writePictureSeed(folder, "still.gif", gifSeed(19, 13, 1, false, false, false));
-    writePictureSeed(folder, "interlaced.gif", gifSeed(19, 13, 1, true, true, false));
-    writePictureSeed(folder, "animated-local.gif", gifSeed(19, 13, 3, false, true, true));
+    writePictureStarter(folder, "still.gif", gifStarter(19, 13, 1, false, false, false));
+    writePictureStarter(folder, "interlaced.gif", gifStarter(19, 13, 1, true, true, false));
+    writePictureStarter(folder, "animated-local.gif", gifStarter(19, 13, 3, false, true, true));
 
     // The tests' JPEGs, and a few BMPs of each kind the conversion reads.
     if (!pictures.empty() && fs::is_directory(pictures))
@@ -486,26 +487,26 @@ void writePictureSeeds(const fs::path& folder, const fs::path& pictures) {
                 std::ifstream in(entry.path(), std::ios::binary);
                 ByteVector bytes((std::istreambuf_iterator<char>(in)),
                                  std::istreambuf_iterator<char>());
-                writePictureSeed(folder, "tests-" + entry.path().filename().string(), bytes);
+                writePictureStarter(folder, "tests-" + entry.path().filename().string(), bytes);
             }
 }
 
-void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::path& pictures) {
-    const fs::path payloadSeeds = corpus / "payload";
-    const fs::path settingsSeeds = corpus / "settings";
-    const fs::path bitmapSeeds = corpus / "bitmap";
-    const fs::path waveSeeds = corpus / "wave";
-    const fs::path exifSeeds = corpus / "exif";
-    const fs::path pictureSeeds = corpus / "picture";
-    const fs::path extensionSeeds = corpus / "extension";
-    for (const fs::path& folder : {payloadSeeds, settingsSeeds, bitmapSeeds, waveSeeds, exifSeeds,
-                                   pictureSeeds, extensionSeeds}) {
+void writeStarters(const fs::path& corpus, const fs::path& bmpCorpus, const fs::path& pictures) {
+    const fs::path payloadStarters = corpus / "payload";
+    const fs::path settingsStarters = corpus / "settings";
+    const fs::path bitmapStarters = corpus / "bitmap";
+    const fs::path waveStarters = corpus / "wave";
+    const fs::path exifStarters = corpus / "exif";
+    const fs::path pictureStarters = corpus / "picture";
+    const fs::path extensionStarters = corpus / "extension";
+    for (const fs::path& folder : {payloadStarters, settingsStarters, bitmapStarters, waveStarters,
+                                   exifStarters, pictureStarters, extensionStarters}) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
-    writeWaveSeeds(waveSeeds);
-    writeExifSeeds(exifSeeds);
-    writePictureSeeds(pictureSeeds, pictures);
+    writeWaveStarters(waveStarters);
+    writeExifStarters(exifStarters);
+    writePictureStarters(pictureStarters, pictures);
 
     // A stand-in for the player's own bytes in front of the block.
     const ByteVector player{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF};
@@ -513,12 +514,13 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
     for (const SplashDescription& splash : splashes()) {
         const ByteVector block = buildPayloadBlock(splash);
         const std::string name = "splash-" + std::to_string(index++);
-        writeFile(settingsSeeds / (name + ".block"), block);
-        writeFile(payloadSeeds / (name + ".exe"), appendPayload(player, block));
-        writeFile(payloadSeeds / (name + "-bare.bin"), appendPayload({}, block));
-        writeFile(payloadSeeds / (name + "-signed.exe"), signedSplash(block, (index - 1) * 3 % 8));
+        writeFile(settingsStarters / (name + ".block"), block);
+        writeFile(payloadStarters / (name + ".exe"), appendPayload(player, block));
+        writeFile(payloadStarters / (name + "-bare.bin"), appendPayload({}, block));
+        writeFile(payloadStarters / (name + "-signed.exe"),
+                  signedSplash(block, (index - 1) * 3 % 8));
         if (splash.extension.any())
-            writeFile(extensionSeeds / (name + ".ext"), extensionBytes(splash.extension));
+            writeFile(extensionStarters / (name + ".ext"), extensionBytes(splash.extension));
     }
 
     const struct {
@@ -535,8 +537,8 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
     for (const auto& bitmap : bitmaps) {
         const ByteVector bmp =
             makeBitmap(bitmap.width, bitmap.height, bitmap.bitCount, bitmap.coloursUsed);
-        writeFile(bitmapSeeds / (std::string(bitmap.name) + ".bmp"), bmp);
-        writePictureSeed(pictureSeeds, std::string(bitmap.name) + ".bmp", bmp);
+        writeFile(bitmapStarters / (std::string(bitmap.name) + ".bmp"), bmp);
+        writePictureStarter(pictureStarters, std::string(bitmap.name) + ".bmp", bmp);
     }
 
     if (bmpCorpus.empty())
@@ -550,20 +552,21 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
             if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
                 continue;
             const std::string name = std::string(group) + "-" + entry.path().filename().string();
-            fs::copy_file(entry.path(), bitmapSeeds / name, fs::copy_options::overwrite_existing);
+            fs::copy_file(entry.path(), bitmapStarters / name,
+                          fs::copy_options::overwrite_existing);
             // The conversion's own readers get the files the player refuses.
             if (std::string(group) != "g" || name.find("rle") != std::string::npos ||
                 name.find("bf") != std::string::npos || name.find("v4") != std::string::npos) {
                 std::ifstream in(entry.path(), std::ios::binary);
-                writePictureSeed(pictureSeeds, name,
-                                 ByteVector((std::istreambuf_iterator<char>(in)),
-                                            std::istreambuf_iterator<char>()));
+                writePictureStarter(pictureStarters, name,
+                                    ByteVector((std::istreambuf_iterator<char>(in)),
+                                               std::istreambuf_iterator<char>()));
             }
             ++copied;
         }
     }
     if (copied == 0)
-        std::cerr << "fuzz_seeds: no BMP files under " << bmpCorpus.string() << "\n";
+        std::cerr << "fuzz_starters: no BMP files under " << bmpCorpus.string() << "\n";
 }
 
 } // namespace
@@ -571,17 +574,17 @@ void writeSeeds(const fs::path& corpus, const fs::path& bmpCorpus, const fs::pat
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 4) {
         std::cerr
-            << "usage: fuzz_seeds <corpus folder> [<BMP corpus folder> [<pictures folder>]]\n";
+            << "usage: fuzz_starters <corpus folder> [<BMP corpus folder> [<pictures folder>]]\n";
         return 2;
     }
     try {
-        writeSeeds(argv[1], argc >= 3 ? fs::path(argv[2]) : fs::path(),
-                   argc == 4 ? fs::path(argv[3]) : fs::path());
+        writeStarters(argv[1], argc >= 3 ? fs::path(argv[2]) : fs::path(),
+                      argc == 4 ? fs::path(argv[3]) : fs::path());
     } catch (const std::string& message) {
-        std::cerr << "fuzz_seeds: " << message << "\n";
+        std::cerr << "fuzz_starters: " << message << "\n";
         return 1;
     } catch (const std::exception& error) {
-        std::cerr << "fuzz_seeds: " << error.what() << "\n";
+        std::cerr << "fuzz_starters: " << error.what() << "\n";
         return 1;
     }
     return 0;
