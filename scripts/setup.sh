@@ -15,6 +15,8 @@ packages=(
 # The tests load the completions and the manual page the build writes in the programs that read
 # them.
 packages+=(zsh fish man-db)
+# The benchmark reads the tool's peak memory from GNU time.
+packages+=(time)
 # The page's tests run under Node.js with npm; a machine that has them from elsewhere keeps them.
 if ! command -v npm >/dev/null 2>&1; then
     packages+=(nodejs npm)
