@@ -53,8 +53,8 @@ const Bytes shapeEntry = entry(extensionTagShape, {0xFF, 0x00, 0xFE, 0});
 const Bytes fadesEntry = entry(extensionTagFades, times(300, 700));
 const Bytes laterEntry = entry(extensionTagLaterWindows, {});
 
-// A block written by the writer with every part of the format present and no extension.
-Bytes plainBlock() {
+// A splash with every part of the format present and no extension.
+SplashDescription plainSplash() {
     SplashDescription splash;
     splash.picture = {'B', 'M', 'P'};
     splash.sound = {'R', 'I'};
@@ -64,7 +64,12 @@ Bytes plainBlock() {
     splash.versionList = "5 6";
     splash.skippedText = "k";
     splash.imageOption = 7;
-    return buildPayloadBlock(splash);
+    return splash;
+}
+
+// Its block as the writer writes it.
+Bytes plainBlock() {
+    return buildPayloadBlock(plainSplash());
 }
 
 SplashExtension decodedAfter(const Bytes& after) {
@@ -157,15 +162,7 @@ TEST(SplashExtension, AnExtensionCutAtAnyByteIsIgnored) {
 
 TEST(SplashExtension, TheWriterAddsItOnlyForASettingAndTheDecoderReadsItBack) {
     const Bytes plain = plainBlock();
-    SplashDescription splash;
-    splash.picture = {'B', 'M', 'P'};
-    splash.sound = {'R', 'I'};
-    splash.targetFile = "a.exe";
-    splash.displayTime = 1000;
-    splash.launchDelay = 200;
-    splash.versionList = "5 6";
-    splash.skippedText = "k";
-    splash.imageOption = 7;
+    SplashDescription splash = plainSplash();
     EXPECT_TRUE(extensionBytes(splash.extension).empty());
 
     struct Row {
